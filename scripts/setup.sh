@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Installs every Debian package needed to build, test and run the player.
+# Idempotent: apt-get update runs only when something is missing.
+set -euo pipefail
+
+packages=(
+  build-essential cmake ninja-build pkg-config git ccache
+  qt6-base-dev libqt6svg6-dev qt6-base-dev-tools
+  libavformat-dev libavcodec-dev libavutil-dev libswresample-dev
+  libcurl4-openssl-dev libsdl2-dev
+  libgtest-dev libgmock-dev googletest libbenchmark-dev
+  clang libclang-rt-14-dev
+  python3 ffmpeg icecast2 xvfb x11-utils xdotool openssl
+  fonts-wine fonts-dejavu-core
+  ca-certificates procps psmisc
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+sudo_cmd=()
+if [ "$(id -u)" -ne 0 ]; then
+  sudo_cmd=(sudo)
+fi
+
+echo "Installing: ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+"${sudo_cmd[@]}" apt-get update -q
+"${sudo_cmd[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
