@@ -1,0 +1,113 @@
+// The player window: a frameless, shaped, slightly translucent 543 x 193 skin with the station
+// lines, the format labels, the transport buttons, the volume slider and the level meters.
+//
+// Life cycle, as app/ drives it:
+//   TfrmMain w;                    // builds the controls and runs FormCreate
+//   if (w.EndRequested()) return 0;  // the engine is missing or cannot start (box shown)
+//   w.SetFirstArgument(arg);       // before the first show
+//   w.show();                      // the first show runs FormShow (placement, first station)
+//   ... w.WMOpenSource(path) for every hand-off from a second start ...
+// Destroying the window runs FormDestroy (frees the engine; workers are not waited for).
+//
+// Every member runs on the window's thread.
+#pragma once
+
+#include <QWidget>
+#include <exception>
+#include <functional>
+#include <string>
+
+class QSlider;
+class QTimer;
+
+namespace ui {
+class EffectLabel;
+class ImageButton;
+class Picture;
+class LevelMeter;
+}  // namespace ui
+
+class TfrmMain : public QWidget {
+  Q_OBJECT
+
+ public:
+  // Errors raised inside a handler that Qt dispatches (the first show's station selection)
+  // must not cross Qt's event dispatch; they go to this function instead. app/ installs the
+  // message loop's error box; the default shows the same box through ui::ShowMessageBox.
+  using HandlerErrorFunction = std::function<void(const std::exception&)>;
+  static void SetHandlerErrorFunction(HandlerErrorFunction function);
+
+  explicit TfrmMain(QWidget* parent = nullptr);
+  ~TfrmMain() override;
+
+  // True when creation found the engine missing or unable to start; the box was shown and
+  // the window must not be shown.
+  bool EndRequested() const { return endRequested_; }
+  // The first command-line argument ("" when none), selected at the first show.
+  void SetFirstArgument(std::string argument);
+  // A path handed over by a second start. Raises sources::InputError like OpenStation.
+  void WMOpenSource(const std::string& path);
+  // Station selection and restart of the stream. Raises sources::InputError when a file
+  // exists but cannot be read; nothing is restarted then.
+  void OpenStation(const std::string& path);
+
+ public slots:
+  void Image1MouseDown();
+  void Image4MouseDown();
+  void Label3MouseDown();
+  void Label4MouseDown();
+  void btnKapatClick();
+  void btnMinimizeClick();
+  void sLinkClick();
+  void sLinkMouseEnter();
+  void sLinkMouseLeave();
+  void Label4DblClick();
+  void lKbpsClick();
+  void btnPlayClick();
+  void btnDurClick();
+  void btnSesAcikClick();
+  void btnSesKapaliClick();
+  void sndBarPropertiesChange();
+  void TimerKontrolTimer();
+  void tLevelTimer();
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  // Hands the window to the window manager's move loop; tests observe it.
+  virtual void StartSystemMove();
+
+ private:
+  void BuildControls();
+  void FormCreate();
+  void FormShow();
+  void FormDestroy();
+  void ShowEngineError(const QString& text);
+  void OpenSite();
+  void SetSliderFromEngine();
+  void SetTimerKontrolEnabled(bool enabled);
+
+  ui::Picture* Image1 = nullptr;
+  ui::ImageButton* btnKapat = nullptr;
+  ui::ImageButton* btnMinimize = nullptr;
+  ui::ImageButton* btnSesAcik = nullptr;
+  ui::ImageButton* btnDur = nullptr;
+  ui::ImageButton* btnPlay = nullptr;
+  ui::ImageButton* btnSesKapali = nullptr;
+  ui::Picture* Image4 = nullptr;
+  ui::EffectLabel* Label4 = nullptr;
+  QSlider* sndBar = nullptr;
+  ui::EffectLabel* Label3 = nullptr;
+  ui::EffectLabel* sLink = nullptr;
+  ui::EffectLabel* lKbps = nullptr;
+  ui::EffectLabel* lHz = nullptr;
+  QWidget* lSag = nullptr;
+  QWidget* lSol = nullptr;
+  QTimer* TimerKontrol = nullptr;
+  QTimer* tLevel = nullptr;
+
+  int Tag = 0;  // clicks on the format labels, never reset
+  bool endRequested_ = false;
+  bool shown_ = false;
+  std::string firstArgument_;
+};
