@@ -9,6 +9,7 @@ import sys
 import tempfile
 import time
 import unittest
+import urllib.parse
 import urllib.request
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
@@ -247,6 +248,26 @@ class ServerLifeTest(unittest.TestCase):
                 self.assertIn(f"https://127.0.0.1:{s.port}/stream", r.read().decode())
             with self.assertRaises(urllib.error.URLError):
                 urllib.request.urlopen(url, context=ssl.create_default_context(), timeout=10)
+
+
+@unittest.skipUnless(shutil.which("icecast2") and os.getuid() == 0,
+                     "needs icecast2 and root (to run it as nobody)")
+class IcecastHarnessTest(unittest.TestCase):
+    def test_mount_plays_and_admin_title_arrives(self):
+        tmp = tempfile.mkdtemp(prefix="icecast-test-")
+        script = os.path.join(HERE, "icecast.sh")
+        self.addCleanup(shutil.rmtree, tmp, True)
+        self.addCleanup(subprocess.run, ["bash", script, "stop", tmp], timeout=60)
+        out = subprocess.run(["bash", script, "start", tmp, "440", "Harness FM"], check=True,
+                             capture_output=True, text=True, timeout=60).stdout
+        url = urllib.parse.urlsplit(out.split()[-1])
+        subprocess.run(["bash", script, "title", tmp, "Admin Title"], check=True, timeout=30)
+        c = Client(url.port, url.path, ["Icy-MetaData: 1"])
+        self.addCleanup(c.close)
+        _, fields, _ = c.head()
+        self.assertEqual(fields["icy-name"], "Harness FM")
+        _, metas = deinterleave(c.read(40000), int(fields["icy-metaint"]))
+        self.assertIn(b"StreamTitle='Admin Title';", metas[0])
 
 
 if __name__ == "__main__":
