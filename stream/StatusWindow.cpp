@@ -17,6 +17,7 @@ std::atomic<bool> closing{false};
 // Window's thread only.
 StatusLabels* attachedLabels = nullptr;
 std::optional<StatusDisplay> display;
+std::function<void(const StatusMessage&)> statusTap;
 
 // A cross-thread send in flight. The sender holds sendMutex from filling the mailbox until
 // its blocking call returns; the window reads it in Deliver. The two sequence numbers make the
@@ -82,7 +83,12 @@ bool RunOnWindow(std::uint64_t generation, const std::function<void(StatusLabels
 }
 
 bool SendStatus(std::uint64_t generation, const StatusMessage& message) {
-  return RunOnWindow(generation, [&message](StatusLabels&) { display->Handle(message); });
+  return RunOnWindow(generation, [&message](StatusLabels&) {
+    if (statusTap) statusTap(message);
+    display->Handle(message);
+  });
 }
+
+void SetStatusTap(std::function<void(const StatusMessage&)> tap) { statusTap = std::move(tap); }
 
 }  // namespace stream

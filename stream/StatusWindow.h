@@ -54,5 +54,8 @@ bool Closing();
 bool RunOnWindow(std::uint64_t generation, const std::function<void(StatusLabels&)>& action);
 // WM_STATUS_UPDATE: the status display handles message on the window's thread.
 bool SendStatus(std::uint64_t generation, const StatusMessage& message);
+// Window's thread: every status delivered from now on is also handed to tap, before the
+// display handles it (an empty function: none). For tools and tests that watch the traffic.
+void SetStatusTap(std::function<void(const StatusMessage&)> tap);
 
 }  // namespace stream

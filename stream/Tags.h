@@ -7,19 +7,19 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "engine/bass.h"
 
 namespace stream {
 
-// Calls visit for each entry of a series (entries NUL-terminated, the series ending with an
-// empty entry). Stops at the empty entry or at the end of block, whichever comes first; an
-// entry missing its final NUL at the end of block is still visited.
-void ForEachEntry(std::string_view block, const std::function<void(std::string_view)>& visit);
+// The entries of a series (each NUL-terminated, the series ending with an empty entry). Stops
+// at the empty entry or at the end of block, whichever comes first; an entry missing its NUL
+// at the end of block still counts. The views point into block.
+std::vector<std::string_view> Entries(std::string_view block);
 // The first text of a block: up to its first NUL, or all of it.
 std::string_view FirstText(std::string_view block);
 
@@ -33,6 +33,8 @@ std::string BitrateText(const std::optional<std::string>& icy,
 
 // Reads the title now playing on StreamChannel and sends it (STATUS_TITLE_WMA or STATUS_TITLE).
 void ReadStreamTitle();
+// The same for one channel and kind, sent with the given generation (the worker's own call).
+void ReadStreamTitle(HSTREAM channel, bool isWma, std::uint64_t generation);
 // Sync callback for META, OGG change and WMA META: reads the title.
 void OnMetaSync(HSYNC handle, DWORD channel, DWORD data, void* user);
 // Sync callback for WMA change: sends the "title=" and "author=" entries of the WMA tags.
@@ -42,8 +44,10 @@ void OnDownloadStatus(const void* buffer, DWORD length, void* user);
 
 // "ogg", "mp3", "wma", "aac", "mp4" for StreamChannel's channel type, nullptr otherwise.
 const char* StreamFormatName();
+const char* StreamFormatName(HSTREAM channel);
 // Bitrate in kbit/s from the ICY or HTTP headers, else from the decoded byte rate.
 std::int32_t StreamBitrate();
+std::int32_t StreamBitrate(HSTREAM channel);
 
 // The part of text before the first separator (all of it when there is none).
 std::string TextBefore(std::string_view text, char separator);

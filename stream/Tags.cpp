@@ -1,0 +1,182 @@
+#include "stream/Tags.h"
+
+#include <cmath>
+#include <limits>
+
+#include "stream/SharedState.h"
+#include "stream/StatusWindow.h"
+#include "text/Text.h"
+
+namespace stream {
+namespace {
+
+bool SendText(std::uint64_t generation, std::uint32_t code, const std::string& text) {
+  return SendStatus(generation, StatusMessage{code, 0, text.c_str()});
+}
+
+// Trimmed value of a header line when its name (the part before ':') is name.
+std::optional<std::string> HeaderValue(std::string_view entry, std::string_view name) {
+  if (TextBefore(entry, ':') != name) return std::nullopt;
+  return text::TrimControl(TextAfter(entry, ':'));
+}
+
+}  // namespace
+
+std::vector<std::string_view> Entries(std::string_view block) {
+  std::vector<std::string_view> entries;
+  std::size_t start = 0;
+  while (start < block.size()) {
+    const std::size_t nul = block.find('\0', start);
+    const std::size_t end = nul == std::string_view::npos ? block.size() : nul;
+    if (end == start) break;  // the empty entry that ends the series
+    entries.push_back(block.substr(start, end - start));
+    start = end + 1;
+  }
+  return entries;
+}
+
+std::string_view FirstText(std::string_view block) {
+  return block.substr(0, block.find('\0'));
+}
+
+std::optional<std::string> ShoutcastTitle(std::string_view meta) {
+  const auto a = static_cast<long long>(text::Pos("StreamTitle=", meta));
+  if (a == 0) return std::nullopt;
+  const auto b = static_cast<long long>(text::Pos(";", meta));
+  // Leaves out the quotes around the title without testing them.
+  return text::Copy(meta, a + 13, b - a - 14);
+}
+
+void ReadStreamTitle() {
+  ReadStreamTitle(StreamChannel.load(), IsWmaStream.load(), kAnyGeneration);
+}
+
+void ReadStreamTitle(HSTREAM channel, bool isWma, std::uint64_t generation) {
+  if (isWma) {
+    if (auto tag = BASS_ChannelGetTags(channel, BASS_TAG_WMA_META))
+      SendText(generation, STATUS_TITLE_WMA, std::string(FirstText(*tag)));
+    return;
+  }
+  auto meta = BASS_ChannelGetTags(channel, BASS_TAG_META);
+  if (!meta) return;
+  if (auto title = ShoutcastTitle(FirstText(*meta))) SendText(generation, STATUS_TITLE, *title);
+}
+
+void OnMetaSync(HSYNC, DWORD, DWORD, void*) { ReadStreamTitle(); }
+
+void OnWmaChangeSync(HSYNC, DWORD, DWORD, void*) {
+  auto tags = BASS_ChannelGetTags(StreamChannel.load(), BASS_TAG_WMA);
+  if (!tags) return;
+  for (std::string_view entry : Entries(*tags)) {
+    if (text::StartsWith(entry, "title="))
+      SendText(kAnyGeneration, STATUS_STATION_NAME, text::From(entry, 7));
+    else if (text::StartsWith(entry, "author="))
+      SendText(kAnyGeneration, STATUS_INFO, text::From(entry, 8));
+  }
+}
+
+void OnDownloadStatus(const void* buffer, DWORD length, void*) {
+  if (buffer && length == 0)
+    SendStatus(kAnyGeneration, StatusMessage{STATUS_DOWNLOAD, 0, static_cast<const char*>(buffer)});
+}
+
+const char* StreamFormatName() { return StreamFormatName(StreamChannel.load()); }
+
+const char* StreamFormatName(HSTREAM channel) {
+  BASS_CHANNELINFO info{};
+  if (!BASS_ChannelGetInfo(channel, &info)) return nullptr;
+  switch (info.ctype) {
+    case BASS_CTYPE_STREAM_OGG:
+      return "ogg";
+    case BASS_CTYPE_STREAM_MP1:
+    case BASS_CTYPE_STREAM_MP2:
+    case BASS_CTYPE_STREAM_MP3:
+      return "mp3";
+    case BASS_CTYPE_STREAM_WMA:
+    case BASS_CTYPE_STREAM_WMA_MP3:
+      return "wma";
+    case BASS_CTYPE_STREAM_AAC:
+      return "aac";
+    case BASS_CTYPE_STREAM_MP4:
+      return "mp4";
+    default:
+      return nullptr;
+  }
+}
+
+std::string BitrateText(const std::optional<std::string>& icy,
+                        const std::optional<std::string>& http) {
+  std::string bitrate;
+  if (icy) {
+    // Every entry is looked at: the last "icy-br" wins.
+    for (std::string_view entry : Entries(*icy))
+      if (auto value = HeaderValue(entry, "icy-br")) bitrate = *value;
+  } else if (http) {
+    for (std::string_view entry : Entries(*http)) {
+      auto value = HeaderValue(entry, "ice-bitrate");
+      if (!value) value = HeaderValue(entry, "icy-br");
+      if (value) return *value;
+    }
+  }
+  return bitrate;
+}
+
+std::int32_t StreamBitrate() { return StreamBitrate(StreamChannel.load()); }
+
+std::int32_t StreamBitrate(HSTREAM channel) {
+  auto icy = BASS_ChannelGetTags(channel, BASS_TAG_ICY);
+  std::optional<std::string> http;
+  if (!icy) http = BASS_ChannelGetTags(channel, BASS_TAG_HTTP);
+  const std::string bitrate = BitrateText(icy, http);
+  if (!bitrate.empty()) return WholeNumber(bitrate);
+
+  // No header: the decoded byte count of one millisecond.
+  const auto bytes = static_cast<std::int32_t>(
+      static_cast<DWORD>(BASS_ChannelSeconds2Bytes(channel, 0.001)));
+  BASS_CHANNELINFO info{};
+  if (!BASS_ChannelGetInfo(channel, &info)) return 0;
+  switch (info.ctype) {
+    case BASS_CTYPE_STREAM_WMA:
+    case BASS_CTYPE_STREAM_WMA_MP3:
+      return static_cast<std::int32_t>(std::nearbyint(bytes / 4.0));  // halves to even
+    case BASS_CTYPE_STREAM_AAC:
+    case BASS_CTYPE_STREAM_MP4:
+      return 0;
+    default:
+      return bytes;
+  }
+}
+
+std::string TextBefore(std::string_view text, char separator) {
+  const auto i = static_cast<long long>(text::Pos(std::string_view(&separator, 1), text));
+  if (i == 0) return std::string(text);
+  return text::Copy(text, 1, i - 1);
+}
+
+std::string TextAfter(std::string_view text, char separator) {
+  const auto i = static_cast<long long>(text::Pos(std::string_view(&separator, 1), text));
+  if (i == 0) return std::string(text);
+  return text::Copy(text, i + 1, 255);
+}
+
+std::int32_t WholeNumber(std::string_view text) {
+  bool negative = false;
+  if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
+    negative = text.front() == '-';
+    text.remove_prefix(1);
+  }
+  if (text.empty()) return 0;
+  // Accumulated as a negative number so that the lowest 32-bit value fits.
+  constexpr std::int64_t kLowest = std::numeric_limits<std::int32_t>::min();
+  std::int64_t value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return 0;
+    value = value * 10 - (c - '0');
+    if (value < kLowest) return 0;
+  }
+  if (!negative) value = -value;
+  if (value > std::numeric_limits<std::int32_t>::max()) return 0;
+  return static_cast<std::int32_t>(value);
+}
+
+}  // namespace stream
