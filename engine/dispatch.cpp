@@ -10,20 +10,32 @@ namespace {
 
 thread_local int lastError = BASS_OK;
 
-std::mutex backendMutex;
-std::shared_ptr<Backend> installed;  // guarded by backendMutex
+// Never destroyed: engine threads and callbacks may still call in while the process exits.
+struct Installed {
+  std::mutex mutex;
+  std::shared_ptr<Backend> backend;  // guarded by mutex
+};
+
+Installed& State() {
+  static auto* const state = new Installed;
+  return *state;
+}
 
 std::shared_ptr<Backend> Current() {
-  std::lock_guard lock(backendMutex);
-  if (!installed) installed = RealBackend();
-  return installed;
+  auto& state = State();
+  std::lock_guard lock(state.mutex);
+  if (!state.backend) state.backend = RealBackend();
+  return state.backend;
 }
 
 }  // namespace
 
 void SetBackend(std::shared_ptr<Backend> backend) {
-  std::lock_guard lock(backendMutex);
-  installed = std::move(backend);
+  auto& state = State();
+  std::shared_ptr<Backend> previous;  // released outside the lock
+  std::lock_guard lock(state.mutex);
+  previous = std::move(state.backend);
+  state.backend = std::move(backend);
 }
 
 void SetError(int code) { lastError = code; }

@@ -1,58 +1,371 @@
-// Placeholder until the streaming backend lands: every operation fails cleanly.
+// The engine that really streams, decodes and plays: curl, FFmpeg and SDL behind the
+// operation set. Locks here are held only for table look-ups; no operation waits for a thread
+// that may be inside a callback.
 #include "engine/real/RealBackend.h"
+
+#include <curl/curl.h>
+extern "C" {
+#include <libavutil/log.h>
+}
+
+#include <algorithm>
+#include <cctype>
+#include <map>
+#include <mutex>
+#include <string_view>
+#include <thread>
+
+#include "engine/real/Decoder.h"
+#include "engine/real/Network.h"
+#include "engine/real/Output.h"
+#include "engine/real/Stream.h"
 
 namespace engine {
 namespace {
 
-class UnavailableBackend : public Backend {
+constexpr const char* kDefaultAgent = "Talvoranest-Engine/2.4";
+
+template <typename T>
+T Fail(int code, T result) {
+  SetError(code);
+  return result;
+}
+
+template <typename T>
+T Ok(T result) {
+  SetError(BASS_OK);
+  return result;
+}
+
+class Real : public Backend {
  public:
-  DWORD GetVersion() override { return BASSVERSION << 16; }
-  BOOL Init(int, DWORD, DWORD, void*, const void*) override { return Fail(BASS_ERROR_DRIVER); }
-  HPLUGIN PluginLoad(const char*, DWORD) override { return Fail(BASS_ERROR_FILEOPEN); }
-  BOOL SetConfig(DWORD, DWORD) override { return Fail(BASS_ERROR_INIT); }
-  BOOL SetConfigPtr(DWORD, const char*) override { return Fail(BASS_ERROR_INIT); }
-  BOOL Free() override { return Fail(BASS_ERROR_INIT); }
-  BOOL Start() override { return Fail(BASS_ERROR_INIT); }
-  BOOL Stop() override { return Fail(BASS_ERROR_INIT); }
-  float GetVolume() override { return Fail(BASS_ERROR_INIT) - 1.0f; }
-  BOOL SetVolume(float) override { return Fail(BASS_ERROR_INIT); }
-  HSTREAM StreamCreateURL(const char*, DWORD, DWORD, DOWNLOADPROC*, void*) override {
-    return Fail(BASS_ERROR_INIT);
-  }
-  BOOL StreamFree(HSTREAM) override { return Fail(BASS_ERROR_HANDLE); }
-  BOOL MusicFree(HMUSIC) override { return Fail(BASS_ERROR_HANDLE); }
-  QWORD StreamGetFilePosition(HSTREAM, DWORD) override {
-    Fail(BASS_ERROR_HANDLE);
-    return kFilePosError;
-  }
-  BOOL ChannelPlay(DWORD, BOOL) override { return Fail(BASS_ERROR_HANDLE); }
-  DWORD ChannelIsActive(DWORD) override { return BASS_ACTIVE_STOPPED; }
-  DWORD ChannelGetLevel(DWORD) override { return ~DWORD{0} + Fail(BASS_ERROR_HANDLE); }
-  BOOL ChannelGetInfo(DWORD, BASS_CHANNELINFO*) override { return Fail(BASS_ERROR_HANDLE); }
-  std::optional<std::string> ChannelGetTags(DWORD, DWORD) override {
-    Fail(BASS_ERROR_HANDLE);
-    return std::nullopt;
-  }
-  HSYNC ChannelSetSync(DWORD, DWORD, QWORD, SYNCPROC*, void*) override {
-    return Fail(BASS_ERROR_HANDLE);
-  }
-  QWORD ChannelSeconds2Bytes(DWORD, double) override {
-    Fail(BASS_ERROR_HANDLE);
-    return kFilePosError;
+  Real() {
+    curl_global_init(CURL_GLOBAL_DEFAULT);
+    av_log_set_level(AV_LOG_QUIET);  // damaged frames in live streams are routine, not news
   }
 
+  DWORD GetVersion() override { return Ok(BASSVERSION << 16 | 0x0100); }
+  BOOL Init(int device, DWORD freq, DWORD flags, void* window, const void* clsid) override;
+  HPLUGIN PluginLoad(const char* file, DWORD flags) override;
+  BOOL SetConfig(DWORD option, DWORD value) override;
+  BOOL SetConfigPtr(DWORD option, const char* value) override;
+  BOOL Free() override;
+  BOOL Start() override { return SetPaused(false); }
+  BOOL Stop() override { return SetPaused(true); }
+  float GetVolume() override;
+  BOOL SetVolume(float volume) override;
+  HSTREAM StreamCreateURL(const char* url, DWORD offset, DWORD flags, DOWNLOADPROC* proc,
+                          void* user) override;
+  BOOL StreamFree(HSTREAM handle) override;
+  BOOL MusicFree(HMUSIC) override { return Fail(BASS_ERROR_HANDLE, kFalse); }
+  QWORD StreamGetFilePosition(HSTREAM handle, DWORD mode) override;
+  BOOL ChannelPlay(DWORD handle, BOOL restart) override;
+  DWORD ChannelIsActive(DWORD handle) override;
+  DWORD ChannelGetLevel(DWORD handle) override;
+  BOOL ChannelGetInfo(DWORD handle, BASS_CHANNELINFO* info) override;
+  std::optional<std::string> ChannelGetTags(DWORD handle, DWORD tags) override;
+  HSYNC ChannelSetSync(DWORD handle, DWORD type, QWORD param, SYNCPROC* proc,
+                       void* user) override;
+  QWORD ChannelSeconds2Bytes(DWORD handle, double pos) override;
+
  private:
-  static int Fail(int code) {
-    SetError(code);
-    return 0;
-  }
+  BOOL SetPaused(bool paused);
+  // A created, live stream; nullptr (and BASS_ERROR_HANDLE set) otherwise.
+  std::shared_ptr<Stream> Find(DWORD handle);
+  DWORD State(const Stream& stream);
+  StreamOptions OptionsFor(const char* url, DWORD flags, DOWNLOADPROC* proc, void* user);
+  HSTREAM Create(const std::shared_ptr<Stream>& stream);
+  void Forget(HSTREAM handle);
+
+  // Settings: any thread, no lock.
+  std::atomic<DWORD> bufferMs_{500};
+  std::atomic<DWORD> timeoutMs_{5000};
+  std::atomic<DWORD> netBufferMs_{5000};
+  std::atomic<DWORD> prebufPercent_{75};
+  std::atomic<DWORD> playlists_{0};
+  std::atomic<HSYNC> nextSync_{1};
+
+  std::mutex mutex_;
+  std::string agent_ = kDefaultAgent;                  // guarded by mutex_
+  std::unique_ptr<Output> output_;                     // guarded by mutex_
+  std::map<HSTREAM, std::shared_ptr<Stream>> streams_;  // guarded by mutex_
+  HSTREAM nextHandle_ = 0x10000001;                    // guarded by mutex_
 };
+
+// Process-wide and never destroyed: detached stream threads may still run at exit.
+Real* Instance() {
+  static Real* const instance = new Real;
+  return instance;
+}
+
+BOOL Real::Init(int device, DWORD freq, DWORD, void*, const void*) {
+  if (device != -1 && device != 1) return Fail(BASS_ERROR_DEVICE, kFalse);
+  std::lock_guard lock(mutex_);
+  if (output_) return Fail(BASS_ERROR_ALREADY, kFalse);
+  output_ = Output::Open(freq);
+  if (!output_) return Fail(BASS_ERROR_DRIVER, kFalse);
+  return Ok(kTrue);
+}
+
+HPLUGIN Real::PluginLoad(const char* file, DWORD) {
+  // The formats these add elsewhere are built in here; their names load as no-ops.
+  std::string name = file ? file : "";
+  name = name.substr(name.find_last_of("/\\") + 1);
+  for (auto& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  for (const char* suffix : {".dll", ".so"}) {
+    if (name.ends_with(suffix)) name.resize(name.size() - std::string_view(suffix).size());
+  }
+  if (name.starts_with("lib")) name.erase(0, 3);
+  if (name == "basswma") return Ok<HPLUGIN>(1);
+  if (name == "bass_aac") return Ok<HPLUGIN>(2);
+  return Fail<HPLUGIN>(BASS_ERROR_FILEOPEN, 0);
+}
+
+BOOL Real::SetConfig(DWORD option, DWORD value) {
+  switch (option) {
+    case BASS_CONFIG_BUFFER: bufferMs_ = std::clamp<DWORD>(value, 10, 5000); break;
+    case BASS_CONFIG_NET_TIMEOUT: timeoutMs_ = std::clamp<DWORD>(value, 100, 600000); break;
+    case BASS_CONFIG_NET_BUFFER: netBufferMs_ = std::clamp<DWORD>(value, 100, 60000); break;
+    case BASS_CONFIG_NET_PREBUF: prebufPercent_ = std::min<DWORD>(value, 100); break;
+    case BASS_CONFIG_NET_PLAYLIST: playlists_ = value; break;
+    case BASS_CONFIG_UPDATETHREADS: break;  // each stream has its own threads
+    default: return Fail(BASS_ERROR_ILLTYPE, kFalse);
+  }
+  return Ok(kTrue);
+}
+
+BOOL Real::SetConfigPtr(DWORD option, const char* value) {
+  if (option != BASS_CONFIG_NET_AGENT) return Fail(BASS_ERROR_ILLTYPE, kFalse);
+  std::lock_guard lock(mutex_);
+  agent_ = value ? value : kDefaultAgent;
+  return Ok(kTrue);
+}
+
+BOOL Real::Free() {
+  std::map<HSTREAM, std::shared_ptr<Stream>> streams;
+  std::unique_ptr<Output> output;
+  {
+    std::lock_guard lock(mutex_);
+    if (!output_) return Fail(BASS_ERROR_INIT, kFalse);
+    streams.swap(streams_);
+    output = std::move(output_);
+  }
+  for (auto& [handle, stream] : streams) stream->Kill();
+  output.reset();  // the mixing callback never waits, so closing the device is prompt
+  return Ok(kTrue);
+}
+
+BOOL Real::SetPaused(bool paused) {
+  std::lock_guard lock(mutex_);
+  if (!output_) return Fail(BASS_ERROR_INIT, kFalse);
+  output_->SetPaused(paused);
+  return Ok(kTrue);
+}
+
+float Real::GetVolume() {
+  std::lock_guard lock(mutex_);
+  if (!output_) return Fail(BASS_ERROR_INIT, -1.0f);
+  return Ok(output_->Volume());
+}
+
+BOOL Real::SetVolume(float volume) {
+  std::lock_guard lock(mutex_);
+  if (!output_) return Fail(BASS_ERROR_INIT, kFalse);
+  if (!(volume >= 0.0f && volume <= 1.0f)) return Fail(BASS_ERROR_ILLPARAM, kFalse);
+  output_->SetVolume(volume);
+  return Ok(kTrue);
+}
+
+StreamOptions Real::OptionsFor(const char* url, DWORD flags, DOWNLOADPROC* proc, void* user) {
+  StreamOptions options;
+  options.url = url;
+  options.flags = flags;
+  options.proc = proc;
+  options.user = user;
+  options.timeoutMs = timeoutMs_;
+  options.netBufferMs = netBufferMs_;
+  options.bufferMs = bufferMs_;
+  options.prebufPercent = prebufPercent_;
+  options.followPlaylists = playlists_ != 0;
+  options.agent = agent_;
+  options.outputRate = output_->Rate();
+  options.autoFree = [](HSTREAM handle) { Instance()->StreamFree(handle); };
+  return options;
+}
+
+HSTREAM Real::StreamCreateURL(const char* url, DWORD, DWORD flags, DOWNLOADPROC* proc,
+                              void* user) {
+  std::shared_ptr<Stream> stream;
+  {
+    std::lock_guard lock(mutex_);
+    if (!output_) return Fail<HSTREAM>(BASS_ERROR_INIT, 0);
+    if (!url || !*url) return Fail<HSTREAM>(BASS_ERROR_FILEOPEN, 0);
+    const HSTREAM handle = nextHandle_++;
+    stream = std::make_shared<Stream>(handle, OptionsFor(url, flags, proc, user));
+    if (!stream->Multi()) return Fail<HSTREAM>(BASS_ERROR_MEM, 0);
+    streams_.emplace(handle, stream);  // so that BASS_Free can end the creation
+  }
+  HSTREAM handle = 0;
+  int error = BASS_ERROR_MEM;
+  try {
+    handle = Create(stream);
+    error = handle ? BASS_OK : stream->Error();
+  } catch (const std::system_error&) {  // no thread could be started
+  }
+  if (handle) return Ok(handle);
+  if (stream->Dead()) error = BASS_ERROR_INIT;  // BASS_Free ended the creation
+  Forget(stream->handle);
+  stream->Kill();
+  return Fail<HSTREAM>(error == BASS_OK ? BASS_ERROR_TIMEOUT : error, 0);
+}
+
+// Runs the creation on the calling thread: headers, status texts, format. 0 on failure.
+HSTREAM Real::Create(const std::shared_ptr<Stream>& stream) {
+  using Clock = std::chrono::steady_clock;
+  const auto timeout = std::chrono::milliseconds(stream->options.timeoutMs);
+  std::thread(RunNetwork, stream).detach();
+  if (stream->WaitFor(Stream::Phase::kHeaders, Clock::now() + timeout) != Stream::Phase::kHeaders)
+    return 0;
+  const auto& options = stream->options;
+  if (options.proc && (options.flags & BASS_STREAM_STATUS)) {
+    for (const auto& text : stream->HeaderTexts()) {
+      if (stream->Dead()) return 0;
+      options.proc(text.c_str(), 0, options.user);
+    }
+  }
+  std::thread(RunDecoder, stream).detach();
+  if (stream->WaitFor(Stream::Phase::kReady, Clock::now() + timeout) != Stream::Phase::kReady)
+    return 0;
+  std::thread([stream] { stream->RunEvents(); }).detach();
+  stream->MarkCreated();
+  return stream->handle;
+}
+
+void Real::Forget(HSTREAM handle) {
+  std::lock_guard lock(mutex_);
+  streams_.erase(handle);
+}
+
+BOOL Real::StreamFree(HSTREAM handle) {
+  std::shared_ptr<Stream> stream;
+  {
+    std::lock_guard lock(mutex_);
+    const auto it = streams_.find(handle);
+    if (it == streams_.end() || !it->second->Created()) return Fail(BASS_ERROR_HANDLE, kFalse);
+    stream = std::move(it->second);
+    streams_.erase(it);
+    if (output_) output_->Remove(stream.get());
+  }
+  stream->Kill();
+  return Ok(kTrue);
+}
+
+std::shared_ptr<Stream> Real::Find(DWORD handle) {
+  std::lock_guard lock(mutex_);
+  const auto it = streams_.find(handle);
+  if (it == streams_.end() || !it->second->Created() || it->second->Dead()) {
+    SetError(BASS_ERROR_HANDLE);
+    return nullptr;
+  }
+  SetError(BASS_OK);
+  return it->second;
+}
+
+QWORD Real::StreamGetFilePosition(HSTREAM handle, DWORD mode) {
+  const auto stream = Find(handle);
+  if (!stream) return kFilePosError;
+  const auto& ring = stream->ring;
+  switch (mode) {
+    case BASS_FILEPOS_CURRENT: return ring.Consumed();
+    case BASS_FILEPOS_DOWNLOAD: return ring.Written();
+    case BASS_FILEPOS_END: {
+      // Streamed in blocks, the data never all exists at once: the end is the buffer's size.
+      const auto length = stream->ContentLength();
+      if (length && !(stream->options.flags & BASS_STREAM_BLOCK)) return *length;
+      return ring.Capacity();
+    }
+    case BASS_FILEPOS_WMA_BUFFER:
+      if (!stream->IsAsf()) return Fail(BASS_ERROR_NOTAVAIL, kFilePosError);
+      return ring.Capacity() ? ring.Fill() * 100 / ring.Capacity() : 0;
+    default: return Fail(BASS_ERROR_ILLPARAM, kFilePosError);
+  }
+}
+
+BOOL Real::ChannelPlay(DWORD handle, BOOL) {
+  const auto stream = Find(handle);
+  if (!stream) return kFalse;
+  std::lock_guard lock(mutex_);
+  if (!output_) return Fail(BASS_ERROR_INIT, kFalse);
+  stream->playing = true;
+  output_->Add(stream);
+  return kTrue;
+}
+
+DWORD Real::State(const Stream& stream) {
+  if (!stream.playing || stream.playedOut) return BASS_ACTIVE_STOPPED;
+  std::lock_guard lock(mutex_);
+  if (!output_) return BASS_ACTIVE_STOPPED;
+  if (output_->Paused()) return BASS_ACTIVE_PAUSED;
+  return stream.stalled ? BASS_ACTIVE_STALLED : BASS_ACTIVE_PLAYING;
+}
+
+DWORD Real::ChannelIsActive(DWORD handle) {
+  const auto stream = Find(handle);
+  return stream ? State(*stream) : BASS_ACTIVE_STOPPED;
+}
+
+DWORD Real::ChannelGetLevel(DWORD handle) {
+  const auto stream = Find(handle);
+  if (!stream) return ~DWORD{0};
+  if (State(*stream) != BASS_ACTIVE_PLAYING) return Fail(BASS_ERROR_NOPLAY, ~DWORD{0});
+  const DWORD last = stream->peakLast;
+  const DWORD before = stream->peakBefore;
+  const DWORD left = std::max(last & 0xFFFF, before & 0xFFFF);
+  const DWORD right = std::max(last >> 16, before >> 16);
+  return left | right << 16;
+}
+
+BOOL Real::ChannelGetInfo(DWORD handle, BASS_CHANNELINFO* info) {
+  const auto stream = Find(handle);
+  if (!stream) return kFalse;
+  if (!info) return Fail(BASS_ERROR_ILLPARAM, kFalse);
+  *info = stream->Info();
+  return kTrue;
+}
+
+std::optional<std::string> Real::ChannelGetTags(DWORD handle, DWORD tags) {
+  const auto stream = Find(handle);
+  if (!stream) return std::nullopt;
+  auto tag = stream->Tag(tags);
+  if (!tag) SetError(BASS_ERROR_NOTAVAIL);
+  return tag;
+}
+
+HSYNC Real::ChannelSetSync(DWORD handle, DWORD type, QWORD, SYNCPROC* proc, void* user) {
+  const auto stream = Find(handle);
+  if (!stream) return 0;
+  if (type != BASS_SYNC_META && type != BASS_SYNC_OGG_CHANGE && type != BASS_SYNC_WMA_CHANGE &&
+      type != BASS_SYNC_WMA_META)
+    return Fail<HSYNC>(BASS_ERROR_ILLTYPE, 0);
+  if (!proc) return Fail<HSYNC>(BASS_ERROR_ILLPARAM, 0);
+  const HSYNC id = nextSync_++;
+  stream->AddSync(id, type, proc, user);
+  return id;
+}
+
+QWORD Real::ChannelSeconds2Bytes(DWORD handle, double pos) {
+  const auto stream = Find(handle);
+  if (!stream) return kFilePosError;
+  if (!(pos >= 0)) return Fail(BASS_ERROR_ILLPARAM, kFilePosError);
+  const auto info = stream->Info();
+  return static_cast<QWORD>(pos * info.freq) * info.chans * 2;
+}
 
 }  // namespace
 
 std::shared_ptr<Backend> RealBackend() {
-  static const auto backend = std::make_shared<UnavailableBackend>();
-  return backend;
+  // No-op deleter: the backend outlives every owner (see Instance).
+  return std::shared_ptr<Backend>(Instance(), [](Backend*) {});
 }
 
 }  // namespace engine

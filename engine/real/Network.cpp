@@ -1,0 +1,320 @@
+#include "engine/real/Network.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstdlib>
+#include <set>
+
+#include "engine/real/HeaderLines.h"
+#include "engine/real/IcyReader.h"
+#include "engine/real/PlaylistAtUrl.h"
+
+namespace engine {
+
+int ErrorForCurl(CURLcode code) {
+  switch (code) {
+    case CURLE_COULDNT_RESOLVE_HOST:
+    case CURLE_COULDNT_RESOLVE_PROXY:
+      return BASS_ERROR_NONET;
+    case CURLE_OPERATION_TIMEDOUT:
+      return BASS_ERROR_TIMEOUT;
+    case CURLE_SSL_CONNECT_ERROR:
+    case CURLE_PEER_FAILED_VERIFICATION:
+    case CURLE_SSL_CERTPROBLEM:
+    case CURLE_SSL_CIPHER:
+    case CURLE_SSL_CACERT_BADFILE:
+    case CURLE_SSL_ISSUER_ERROR:
+    case CURLE_SSL_PINNEDPUBKEYNOTMATCH:
+    case CURLE_SSL_INVALIDCERTSTATUS:
+    case CURLE_SSL_CRL_BADFILE:
+    case CURLE_USE_SSL_FAILED:
+      return BASS_ERROR_SSL;
+    case CURLE_HTTP_RETURNED_ERROR:
+      return BASS_ERROR_HTTP;
+    // "Received HTTP/0.9": the server's answer is no HTTP or ICY reply at all.
+    case CURLE_UNSUPPORTED_PROTOCOL:
+    case CURLE_WEIRD_SERVER_REPLY:
+      return BASS_ERROR_FILEFORM;
+    case CURLE_OUT_OF_MEMORY:
+      return BASS_ERROR_MEM;
+    default:
+      return BASS_ERROR_FILEOPEN;
+  }
+}
+
+namespace {
+
+constexpr int kMaxPlaylistDepth = 3;
+constexpr long kMaxRedirects = 5;
+constexpr std::size_t kClassifyBytes = 16;
+constexpr std::size_t kMinRingBytes = 16 * 1024;
+constexpr std::size_t kMaxRingBytes = 16 * 1024 * 1024;
+constexpr int kDefaultKbps = 128;
+
+// Leading digits of a header value ("128", "128,128", "bitrate=128;channels=2").
+int Kbps(std::string_view text) {
+  int kbps = 0;
+  std::from_chars(text.data(), text.data() + text.size(), kbps);
+  return kbps;
+}
+
+int BitrateFromHeaders(const HeaderLines& headers) {
+  for (const char* name : {"icy-br", "ice-bitrate", "x-audiocast-bitrate"}) {
+    if (auto value = headers.Value(name); value && Kbps(*value) > 0) return Kbps(*value);
+  }
+  if (auto info = headers.Value("ice-audio-info")) {
+    const auto at = info->find("bitrate=");
+    if (at != std::string::npos && Kbps(std::string_view(*info).substr(at + 8)) > 0)
+      return Kbps(std::string_view(*info).substr(at + 8));
+  }
+  return kDefaultKbps;
+}
+
+// One HTTP(S) transfer of the stream's network thread.
+class Transfer {
+ public:
+  enum class Outcome { kDone, kPlaylist, kFailed };
+
+  Transfer(std::shared_ptr<Stream> stream, std::string url)
+      : stream_(std::move(stream)), url_(std::move(url)) {}
+
+  Outcome Run();
+  const std::string& Body() const { return body_; }
+  bool BodyIsPlaylist() const { return kind_ == BodyKind::kPlaylist; }
+  const std::string& Url() const { return url_; }
+
+ private:
+  enum class Mode { kHeaders, kPeek, kCollect, kAudio, kRefused };
+
+  static size_t OnHeader(char* data, size_t size, size_t count, void* self);
+  static size_t OnBody(char* data, size_t size, size_t count, void* self);
+  static int OnProgress(void* self, curl_off_t, curl_off_t, curl_off_t, curl_off_t);
+
+  bool HeadersDone();
+  bool Body(const char* data, std::size_t size);
+  bool StartAudio();
+  bool Audio(const char* data, std::size_t size);
+  CURL* Setup(curl_slist* request, curl_slist* aliases);
+
+  std::shared_ptr<Stream> stream_;
+  std::string url_;
+  HeaderLines headers_;
+  Mode mode_ = Mode::kHeaders;
+  BodyKind kind_ = BodyKind::kAudio;
+  std::string body_;  // the body start while deciding, or a playlist
+  std::unique_ptr<IcyReader> icy_;
+  int error_ = BASS_OK;
+};
+
+CURL* Transfer::Setup(curl_slist* request, curl_slist* aliases) {
+  CURL* easy = curl_easy_init();
+  if (!easy) return nullptr;
+  const auto& options = stream_->options;
+  curl_easy_setopt(easy, CURLOPT_URL, url_.c_str());
+  curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
+  curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+  curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
+  curl_easy_setopt(easy, CURLOPT_MAXREDIRS, kMaxRedirects);
+  curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(options.timeoutMs));
+  curl_easy_setopt(easy, CURLOPT_USERAGENT, options.agent.c_str());
+  curl_easy_setopt(easy, CURLOPT_HTTPHEADER, request);
+  // Shoutcast servers answer "ICY 200 OK"; this makes curl take it as an HTTP 200 reply.
+  curl_easy_setopt(easy, CURLOPT_HTTP200ALIASES, aliases);
+  curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
+  curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &Transfer::OnHeader);
+  curl_easy_setopt(easy, CURLOPT_HEADERDATA, this);
+  curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &Transfer::OnBody);
+  curl_easy_setopt(easy, CURLOPT_WRITEDATA, this);
+  curl_easy_setopt(easy, CURLOPT_NOPROGRESS, 0L);
+  curl_easy_setopt(easy, CURLOPT_XFERINFOFUNCTION, &Transfer::OnProgress);
+  curl_easy_setopt(easy, CURLOPT_XFERINFODATA, this);
+  curl_easy_setopt(easy, CURLOPT_BUFFERSIZE, 16384L);
+  // The usual OpenSSL override of the trusted authorities; the packaged libcurl pins its own
+  // bundle path otherwise.
+  if (const char* bundle = std::getenv("SSL_CERT_FILE"); bundle && *bundle)
+    curl_easy_setopt(easy, CURLOPT_CAINFO, bundle);
+  return easy;
+}
+
+Transfer::Outcome Transfer::Run() {
+  curl_slist* request = curl_slist_append(nullptr, "Icy-MetaData: 1");
+  curl_slist* aliases = curl_slist_append(nullptr, "ICY 200");
+  CURL* easy = Setup(request, aliases);
+  CURLM* multi = stream_->Multi();
+  CURLcode result = CURLE_OUT_OF_MEMORY;
+  if (easy && multi && curl_multi_add_handle(multi, easy) == CURLM_OK) {
+    int running = 1;
+    while (running && !stream_->Dead()) {
+      if (curl_multi_perform(multi, &running) != CURLM_OK) break;
+      if (running) curl_multi_poll(multi, nullptr, 0, 1000, nullptr);
+    }
+    int left = 0;
+    result = CURLE_ABORTED_BY_CALLBACK;
+    while (CURLMsg* message = curl_multi_info_read(multi, &left)) {
+      if (message->msg == CURLMSG_DONE) result = message->data.result;
+    }
+    curl_multi_remove_handle(multi, easy);
+  }
+  curl_easy_cleanup(easy);
+  curl_slist_free_all(request);
+  curl_slist_free_all(aliases);
+
+  if (stream_->Dead()) return Outcome::kFailed;
+  if (error_ != BASS_OK) {
+    stream_->Fail(error_);
+    return Outcome::kFailed;
+  }
+  if (result != CURLE_OK && mode_ != Mode::kAudio) {
+    stream_->Fail(ErrorForCurl(result));
+    return Outcome::kFailed;
+  }
+  // A body that ended while still being looked at.
+  if (mode_ == Mode::kPeek) {
+    kind_ = ClassifyBody(headers_.Value("content-type").value_or(""), body_);
+    if (kind_ == BodyKind::kAudio) {
+      if (!StartAudio()) return Outcome::kFailed;
+      std::string start;
+      start.swap(body_);
+      Audio(start.data(), start.size());
+      return Outcome::kDone;
+    }
+    mode_ = Mode::kCollect;
+  }
+  if (mode_ == Mode::kCollect) return Outcome::kPlaylist;
+  if (mode_ != Mode::kAudio) {
+    stream_->Fail(BASS_ERROR_FILEFORM);
+    return Outcome::kFailed;
+  }
+  return Outcome::kDone;
+}
+
+size_t Transfer::OnHeader(char* data, size_t size, size_t count, void* self) {
+  auto* transfer = static_cast<Transfer*>(self);
+  const std::size_t bytes = size * count;
+  switch (transfer->headers_.Add(std::string_view(data, bytes))) {
+    case HeaderLines::Result::kMore:
+      return bytes;
+    case HeaderLines::Result::kComplete:
+      return transfer->HeadersDone() ? bytes : 0;
+    case HeaderLines::Result::kTooLarge:
+      transfer->error_ = BASS_ERROR_MEM;
+      return 0;
+  }
+  return 0;
+}
+
+// The blank line after a reply's headers: a redirect goes on, an error ends the transfer.
+bool Transfer::HeadersDone() {
+  const int status = headers_.Status();
+  if (status >= 100 && status < 200) return true;
+  if (status >= 300 && status < 400 && headers_.Value("location")) return true;
+  if (status < 200 || status >= 300) {
+    error_ = BASS_ERROR_HTTP;
+    mode_ = Mode::kRefused;
+    return false;
+  }
+  mode_ = stream_->options.followPlaylists ? Mode::kPeek : Mode::kHeaders;
+  if (mode_ == Mode::kHeaders) return StartAudio();
+  return true;
+}
+
+bool Transfer::StartAudio() {
+  const auto metaint = ParseMetaInt(headers_.Value("icy-metaint"));
+  icy_ = std::make_unique<IcyReader>(metaint.value_or(0));
+  const std::size_t bytesPerSecond = static_cast<std::size_t>(BitrateFromHeaders(headers_)) * 125;
+  const std::size_t capacity = std::clamp<std::size_t>(
+      bytesPerSecond * stream_->options.netBufferMs / 1000, kMinRingBytes, kMaxRingBytes);
+  stream_->ring.Reserve(capacity);
+  std::optional<std::uint64_t> length;
+  if (auto value = headers_.Value("content-length")) {
+    std::uint64_t n = 0;
+    if (std::from_chars(value->data(), value->data() + value->size(), n).ec == std::errc())
+      length = n;
+  }
+  stream_->PublishHeaders(headers_.IsIcy(), headers_.Series(),
+                          headers_.Value("content-type").value_or(""), length,
+                          metaint.has_value());
+  mode_ = Mode::kAudio;
+  return true;
+}
+
+size_t Transfer::OnBody(char* data, size_t size, size_t count, void* self) {
+  auto* transfer = static_cast<Transfer*>(self);
+  const std::size_t bytes = size * count;
+  if (transfer->stream_->Dead()) return 0;
+  return transfer->Body(data, bytes) ? bytes : 0;
+}
+
+bool Transfer::Body(const char* data, std::size_t size) {
+  switch (mode_) {
+    case Mode::kHeaders:  // a body after a redirect reply without a following status line
+    case Mode::kRefused:
+      return true;
+    case Mode::kAudio:
+      return Audio(data, size);
+    case Mode::kPeek:
+      body_.append(data, size);
+      if (body_.size() < kClassifyBytes) return true;
+      kind_ = ClassifyBody(headers_.Value("content-type").value_or(""), body_);
+      if (kind_ == BodyKind::kAudio) {
+        std::string start;
+        start.swap(body_);
+        return StartAudio() && Audio(start.data(), start.size());
+      }
+      mode_ = Mode::kCollect;
+      return true;
+    case Mode::kCollect:
+      if (body_.size() + size > kMaxPlaylistBytes) {
+        error_ = BASS_ERROR_PLAYLIST;
+        return false;
+      }
+      body_.append(data, size);
+      return true;
+  }
+  return false;
+}
+
+bool Transfer::Audio(const char* data, std::size_t size) {
+  const auto& stream = stream_;
+  return icy_->Feed(
+      data, size,
+      [&](const char* audio, std::size_t n) {
+        if (!stream->ring.Write(audio, n)) return false;
+        const auto& options = stream->options;
+        if (options.proc && stream->Created() && !stream->Dead())
+          options.proc(audio, static_cast<DWORD>(n), options.user);
+        return true;
+      },
+      [&](std::string text) { stream->SetTag(BASS_TAG_META, std::move(text), BASS_SYNC_META); });
+}
+
+int Transfer::OnProgress(void* self, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+  return static_cast<Transfer*>(self)->stream_->Dead() ? 1 : 0;
+}
+
+}  // namespace
+
+void RunNetwork(std::shared_ptr<Stream> stream) {
+  std::string url = stream->options.url;
+  std::set<std::string> visited{url};
+  for (int depth = 0;; ++depth) {
+    Transfer transfer(stream, url);
+    const auto outcome = transfer.Run();
+    if (outcome != Transfer::Outcome::kPlaylist) break;
+    auto next = FirstPlaylistEntry(transfer.Body(), url, transfer.BodyIsPlaylist());
+    if (!next) {
+      stream->Fail(transfer.BodyIsPlaylist() ? BASS_ERROR_PLAYLIST : BASS_ERROR_FILEFORM);
+      break;
+    }
+    if (depth + 1 > kMaxPlaylistDepth || !visited.insert(*next).second) {
+      stream->Fail(BASS_ERROR_PLAYLIST);
+      break;
+    }
+    url = *next;
+  }
+  stream->ring.End();
+  const auto& options = stream->options;
+  if (options.proc && stream->Created() && !stream->Dead()) options.proc(nullptr, 0, options.user);
+}
+
+}  // namespace engine

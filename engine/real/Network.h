@@ -1,0 +1,18 @@
+// The network thread: connects, follows playlists met at the address, and feeds the stream's
+// byte ring until the server ends or the stream dies.
+#pragma once
+
+#include <curl/curl.h>
+
+#include <memory>
+
+#include "engine/real/Stream.h"
+
+namespace engine {
+
+void RunNetwork(std::shared_ptr<Stream> stream);
+
+// The engine error code for a failed transfer.
+int ErrorForCurl(CURLcode code);
+
+}  // namespace engine

@@ -1,0 +1,113 @@
+#include "engine/real/Output.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
+namespace engine {
+namespace {
+
+// About 12 ms at 44.1 kHz; two periods make the 20 ms the level meters look at.
+constexpr Uint16 kPeriodFrames = 512;
+
+}  // namespace
+
+std::unique_ptr<Output> Output::Open(DWORD rate) {
+  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return nullptr;
+  std::unique_ptr<Output> output(new Output);
+  SDL_AudioSpec want{};
+  want.freq = rate ? static_cast<int>(rate) : 44100;
+  want.format = AUDIO_S16SYS;
+  want.channels = 2;
+  want.samples = kPeriodFrames;
+  want.callback = &Output::Callback;
+  want.userdata = output.get();
+  SDL_AudioSpec have{};
+  output->device_ = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
+  if (output->device_ == 0) {
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    return nullptr;
+  }
+  output->rate_ = have.freq;
+  output->scratch_.resize(std::size_t{have.samples} * 2);
+  output->mix_.resize(std::size_t{have.samples} * 2);
+  output->streams_.reserve(16);
+  SDL_PauseAudioDevice(output->device_, 0);
+  return output;
+}
+
+Output::~Output() {
+  SDL_CloseAudioDevice(device_);
+  SDL_QuitSubSystem(SDL_INIT_AUDIO);
+}
+
+void Output::Add(const std::shared_ptr<Stream>& stream) {
+  std::lock_guard lock(streamsMutex_);
+  if (std::find(streams_.begin(), streams_.end(), stream) == streams_.end())
+    streams_.push_back(stream);
+}
+
+void Output::Remove(const Stream* stream) {
+  std::shared_ptr<Stream> last;  // released after the lock, never inside the callback
+  std::lock_guard lock(streamsMutex_);
+  const auto it = std::find_if(streams_.begin(), streams_.end(),
+                               [&](const auto& entry) { return entry.get() == stream; });
+  if (it == streams_.end()) return;
+  last = std::move(*it);
+  streams_.erase(it);
+}
+
+void Output::Callback(void* self, Uint8* out, int bytes) {
+  auto* output = static_cast<Output*>(self);
+  auto* samples = reinterpret_cast<std::int16_t*>(out);
+  std::size_t frames = static_cast<std::size_t>(bytes) / 4;
+  const std::size_t period = output->scratch_.size() / 2;
+  while (frames > 0) {
+    const std::size_t n = std::min(frames, period);
+    output->Mix(samples, n);
+    samples += n * 2;
+    frames -= n;
+  }
+}
+
+void Output::Mix(std::int16_t* out, std::size_t frames) {
+  std::fill_n(mix_.begin(), frames * 2, 0);
+  if (!paused_ && streamsMutex_.try_lock()) {
+    for (const auto& stream : streams_) MixStream(*stream, frames);
+    streamsMutex_.unlock();
+  }
+  const float volume = volume_;
+  for (std::size_t i = 0; i < frames * 2; ++i) {
+    const float value = static_cast<float>(mix_[i]) * volume;
+    out[i] = static_cast<std::int16_t>(std::clamp(value, -32768.0f, 32767.0f));
+  }
+}
+
+// Adds one stream's next period to the mix and records its peaks (before the volume).
+void Output::MixStream(Stream& stream, std::size_t frames) {
+  if (!stream.playing || stream.Dead() || stream.playedOut) return;
+  std::uint32_t left = 0;
+  std::uint32_t right = 0;
+  if (stream.stalled && stream.ReadyToResume()) stream.stalled = false;
+  if (!stream.stalled) {
+    const std::size_t got = stream.pcm.Read(scratch_.data(), frames);
+    for (std::size_t i = 0; i < got; ++i) {
+      const int l = scratch_[i * 2];
+      const int r = scratch_[i * 2 + 1];
+      left = std::max<std::uint32_t>(left, static_cast<std::uint32_t>(std::abs(l)));
+      right = std::max<std::uint32_t>(right, static_cast<std::uint32_t>(std::abs(r)));
+      mix_[i * 2] += l;
+      mix_[i * 2 + 1] += r;
+    }
+    if (got < frames) {
+      if (!stream.decodeEnded)
+        stream.stalled = true;
+      else if (got == 0)
+        stream.playedOut = true;
+    }
+  }
+  stream.peakBefore = stream.peakLast.load();
+  stream.peakLast = left | right << 16;
+}
+
+}  // namespace engine

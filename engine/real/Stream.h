@@ -1,0 +1,133 @@
+// One network stream: what its threads share, and the calls the backend makes on it.
+//
+// Threads: the creating thread (until BASS_StreamCreateURL returns), the network thread (owns
+// the curl transfer), the decoder thread, the event thread (runs the sync callbacks) and the
+// output callback (reads the PCM ring and the atomics). Each holds a shared_ptr, so a freed
+// stream's memory stays until the last of them has left. Kill() wakes every one of them.
+#pragma once
+
+#include <curl/curl.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/bass.h"
+#include "engine/real/ByteRing.h"
+#include "engine/real/PcmRing.h"
+
+namespace engine {
+
+// Settings captured when the stream is created; immutable afterwards.
+struct StreamOptions {
+  std::string url;
+  DWORD flags = 0;
+  DOWNLOADPROC* proc = nullptr;
+  void* user = nullptr;
+  DWORD timeoutMs = 5000;
+  DWORD netBufferMs = 5000;
+  DWORD bufferMs = 500;
+  DWORD prebufPercent = 75;
+  bool followPlaylists = false;
+  std::string agent;
+  DWORD outputRate = 44100;
+  void (*autoFree)(HSTREAM) = nullptr;  // frees a played-out auto-free stream
+};
+
+class Stream {
+ public:
+  enum class Phase { kConnecting, kHeaders, kReady, kFailed };
+
+  Stream(HSTREAM handle, StreamOptions options);
+  ~Stream();
+  Stream(const Stream&) = delete;
+  Stream& operator=(const Stream&) = delete;
+
+  const HSTREAM handle;
+  const StreamOptions options;
+  ByteRing ring;  // network -> decoder
+  PcmRing pcm;    // decoder -> output
+
+  // Lifetime -------------------------------------------------------------------------------
+  void Kill();
+  bool Dead() const { return dead_.load(); }
+  // Wakes the network thread's wait in curl (only that thread may use the multi handle).
+  CURLM* Multi() const { return multi_; }
+
+  // Creation -------------------------------------------------------------------------------
+  // Network thread: the final reply's header lines are known.
+  void PublishHeaders(bool icy, std::string series, std::string contentType,
+                      std::optional<std::uint64_t> contentLength, bool icyMetadata);
+  // Decoder thread: the format is recognised and the first audio decoded.
+  void PublishFormat(const BASS_CHANNELINFO& info, bool asf);
+  // Any thread during creation: the first failure wins.
+  void Fail(int error);
+  // Creating thread: waits until the phase is at least `phase`, failed, dead or past the
+  // deadline; returns the phase reached.
+  Phase WaitFor(Phase phase, std::chrono::steady_clock::time_point deadline);
+  int Error() const;
+  std::vector<std::string> HeaderTexts() const;
+  std::string ContentType() const;
+  bool HasIcyMetadata() const;
+  std::optional<std::uint64_t> ContentLength() const;
+  bool IsAsf() const { return asf_.load(); }
+  void MarkCreated() { created_ = true; }
+  bool Created() const { return created_.load(); }
+
+  // Tags and syncs -------------------------------------------------------------------------
+  std::optional<std::string> Tag(DWORD type) const;
+  // Stores a tag; when `sync` is not 0 the syncs of that type are fired.
+  void SetTag(DWORD type, std::string value, DWORD sync);
+  void Fire(DWORD sync);
+  void AddSync(HSYNC id, DWORD type, SYNCPROC* proc, void* user);
+  BASS_CHANNELINFO Info() const;
+  void SetInfo(const BASS_CHANNELINFO& info);
+  // Event thread: runs the sync callbacks until the stream dies.
+  void RunEvents();
+
+  // Playback state (read by the output callback without locks) -----------------------------
+  std::atomic<bool> playing{false};
+  std::atomic<bool> stalled{false};
+  std::atomic<bool> decodeEnded{false};
+  std::atomic<bool> playedOut{false};
+  std::atomic<std::uint32_t> peakLast{0};    // L | R << 16 of the last output period
+  std::atomic<std::uint32_t> peakBefore{0};  // ... and of the one before
+  // The output callback: whether a stalled channel has buffered enough to go on.
+  bool ReadyToResume() const;
+
+ private:
+  struct Sync {
+    HSYNC id;
+    DWORD type;
+    SYNCPROC* proc;
+    void* user;
+  };
+  static constexpr std::size_t kMaxQueuedEvents = 64;
+
+  CURLM* multi_;
+  std::atomic<bool> dead_{false};
+  std::atomic<bool> created_{false};
+  std::atomic<bool> asf_{false};
+
+  mutable std::mutex mutex_;
+  std::condition_variable changed_;
+  Phase phase_ = Phase::kConnecting;        // guarded by mutex_
+  int error_ = BASS_OK;                     // guarded by mutex_
+  bool icy_ = false;                        // guarded by mutex_
+  bool icyMetadata_ = false;                // guarded by mutex_
+  std::string headerSeries_;                // guarded by mutex_
+  std::string contentType_;                 // guarded by mutex_
+  std::optional<std::uint64_t> contentLength_;  // guarded by mutex_
+  std::optional<std::string> meta_, ogg_, wma_, wmaMeta_;  // guarded by mutex_
+  BASS_CHANNELINFO info_{};                 // guarded by mutex_
+  std::vector<Sync> syncs_;                 // guarded by mutex_
+  std::deque<DWORD> events_;                // guarded by mutex_
+};
+
+}  // namespace engine

@@ -1,0 +1,179 @@
+// Opens a stream address with the engine and prints what the player would see: the header
+// tags, the format, each title as it changes, and the state and levels once a second.
+//
+//   talvoranest-probe [--no-play] [--seconds N] [--timeout MS] URL
+//
+// Exit code: 0 when the stream opened, 1 when it failed, 2 for a usage error.
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <thread>
+
+#include "engine/bass.h"
+
+namespace {
+
+struct Options {
+  bool play = true;
+  int seconds = 10;
+  DWORD timeoutMs = 20000;
+  const char* url = nullptr;
+};
+
+std::mutex printMutex;
+
+void Print(const std::string& line) {
+  std::lock_guard lock(printMutex);
+  std::printf("%s\n", line.c_str());
+  std::fflush(stdout);
+}
+
+const char* ErrorText(int code) {
+  switch (code) {
+    case BASS_ERROR_INIT: return "the engine is not initialised";
+    case BASS_ERROR_FILEOPEN: return "connection refused or the address cannot be opened";
+    case BASS_ERROR_DRIVER: return "no sound output device";
+    case BASS_ERROR_MEM: return "out of memory, or the reply exceeded a size limit";
+    case BASS_ERROR_SSL: return "TLS handshake or certificate failure";
+    case BASS_ERROR_NONET: return "host name could not be resolved";
+    case BASS_ERROR_TIMEOUT: return "timed out";
+    case BASS_ERROR_FILEFORM: return "not a stream in a known format";
+    case BASS_ERROR_CODEC: return "no decoder for the stream's codec";
+    case BASS_ERROR_HTTP: return "the server answered with an error status";
+    case BASS_ERROR_PLAYLIST: return "playlist at the address was empty, too deep or a loop";
+    default: return "unknown error";
+  }
+}
+
+const char* FormatName(DWORD ctype) {
+  switch (ctype) {
+    case BASS_CTYPE_STREAM_OGG: return "ogg";
+    case BASS_CTYPE_STREAM_MP1:
+    case BASS_CTYPE_STREAM_MP2:
+    case BASS_CTYPE_STREAM_MP3: return "mp3";
+    case BASS_CTYPE_STREAM_WMA:
+    case BASS_CTYPE_STREAM_WMA_MP3: return "wma";
+    case BASS_CTYPE_STREAM_AAC: return "aac";
+    case BASS_CTYPE_STREAM_MP4: return "mp4";
+    default: return "other";
+  }
+}
+
+const char* StateName(DWORD state) {
+  switch (state) {
+    case BASS_ACTIVE_PLAYING: return "playing";
+    case BASS_ACTIVE_STALLED: return "stalled";
+    case BASS_ACTIVE_PAUSED: return "paused";
+    default: return "stopped";
+  }
+}
+
+void PrintSeries(const char* title, const std::optional<std::string>& series) {
+  if (!series) return;
+  Print(std::string(title) + ":");
+  for (std::size_t at = 0; at < series->size() && (*series)[at] != '\0';) {
+    const auto end = series->find('\0', at);
+    Print("  " + series->substr(at, end - at));
+    at = end + 1;
+  }
+}
+
+void OnDownload(const void* buffer, DWORD length, void*) {
+  if (buffer && length == 0) Print(std::string("status: ") + static_cast<const char*>(buffer));
+}
+
+void OnTitle(HSYNC, DWORD channel, DWORD, void*) {
+  for (DWORD type : {BASS_TAG_META, BASS_TAG_WMA_META}) {
+    if (auto text = BASS_ChannelGetTags(channel, type))
+      Print("title: " + text->substr(0, text->find('\0')));
+  }
+}
+
+bool ParseArguments(int argc, char** argv, Options& options) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    if (arg == "--no-play") {
+      options.play = false;
+    } else if (arg == "--seconds" && i + 1 < argc) {
+      options.seconds = std::atoi(argv[++i]);
+    } else if (arg == "--timeout" && i + 1 < argc) {
+      options.timeoutMs = static_cast<DWORD>(std::atoi(argv[++i]));
+    } else if (!arg.starts_with("--") && !options.url) {
+      options.url = argv[i];
+    } else {
+      return false;
+    }
+  }
+  return options.url != nullptr;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options options;
+  if (!ParseArguments(argc, argv, options)) {
+    std::fprintf(stderr, "usage: %s [--no-play] [--seconds N] [--timeout MS] URL\n", argv[0]);
+    return 2;
+  }
+  if (!BASS_Init(-1, 44100, 0, nullptr, nullptr)) {
+    const int code = BASS_ErrorGetCode();
+    Print("error " + std::to_string(code) + ": " + ErrorText(code));
+    return 1;
+  }
+  BASS_SetConfig(BASS_CONFIG_NET_PLAYLIST, 1);
+  BASS_SetConfig(BASS_CONFIG_BUFFER, 500);
+  BASS_SetConfig(BASS_CONFIG_NET_BUFFER, 2000);
+  BASS_SetConfig(BASS_CONFIG_NET_PREBUF, 100);
+  BASS_SetConfig(BASS_CONFIG_NET_TIMEOUT, options.timeoutMs);
+  BASS_SetConfigPtr(BASS_CONFIG_NET_AGENT, "TALVORANEST");
+
+  const auto start = std::chrono::steady_clock::now();
+  const HSTREAM stream =
+      BASS_StreamCreateURL(options.url, 0, BASS_STREAM_BLOCK | BASS_STREAM_STATUS, OnDownload,
+                           nullptr);
+  const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
+      std::chrono::steady_clock::now() - start);
+  if (!stream) {
+    const int code = BASS_ErrorGetCode();
+    Print("error " + std::to_string(code) + ": " + ErrorText(code) + " (after " +
+          std::to_string(elapsed.count()) + " ms)");
+    BASS_Free();
+    return 1;
+  }
+  Print("opened in " + std::to_string(elapsed.count()) + " ms");
+  PrintSeries("ICY headers", BASS_ChannelGetTags(stream, BASS_TAG_ICY));
+  PrintSeries("HTTP headers", BASS_ChannelGetTags(stream, BASS_TAG_HTTP));
+  PrintSeries("Ogg comments", BASS_ChannelGetTags(stream, BASS_TAG_OGG));
+  PrintSeries("WMA tags", BASS_ChannelGetTags(stream, BASS_TAG_WMA));
+  BASS_CHANNELINFO info;
+  BASS_ChannelGetInfo(stream, &info);
+  Print("format: " + std::string(FormatName(info.ctype)) + ", " + std::to_string(info.freq) +
+        " Hz, " + std::to_string(info.chans) + " channel(s)");
+  for (DWORD type : {BASS_SYNC_META, BASS_SYNC_OGG_CHANGE, BASS_SYNC_WMA_META})
+    BASS_ChannelSetSync(stream, type, 0, OnTitle, nullptr);
+  OnTitle(0, stream, 0, nullptr);
+  if (options.play) BASS_ChannelPlay(stream, kFalse);
+
+  for (int second = 1; second <= options.seconds; ++second) {
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    const DWORD state = BASS_ChannelIsActive(stream);
+    const DWORD level = BASS_ChannelGetLevel(stream);
+    const QWORD fill = BASS_StreamGetFilePosition(stream, BASS_FILEPOS_DOWNLOAD) -
+                       BASS_StreamGetFilePosition(stream, BASS_FILEPOS_CURRENT);
+    const QWORD end = BASS_StreamGetFilePosition(stream, BASS_FILEPOS_END);
+    std::string line = std::to_string(second) + "s: " + StateName(state);
+    if (level != ~DWORD{0})
+      line += ", level " + std::to_string(level & 0xFFFF) + "/" + std::to_string(level >> 16);
+    if (end != kFilePosError && end != 0) line += ", buffer " + std::to_string(fill * 100 / end) + "%";
+    Print(line);
+    if (state == BASS_ACTIVE_STOPPED && options.play) break;
+  }
+  BASS_StreamFree(stream);
+  BASS_Free();
+  return 0;
+}
