@@ -1,0 +1,94 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QWidget>
+#include <memory>
+
+#include "widgets/LevelFeed.h"
+#include "widgets/LevelMeter.h"
+
+namespace widgets {
+namespace {
+
+TEST(LevelFeed, Positions) {
+  struct Case {
+    bool playing;
+    std::uint32_t level;
+    LevelPositions positions;
+  };
+  const Case cases[] = {
+      {false, 0x40002000u, {0, 0}},      {true, 0xFFFFFFFFu, {0, 0}},
+      {true, 0x40002000u, {8192, 16384}}, {true, 0x00008000u, {32768, 0}},
+      {true, 0xFFFF0001u, {1, 65535}},    {true, 0, {0, 0}},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(LevelFeedPositions(c.playing, c.level), c.positions) << std::hex << c.level;
+  }
+}
+
+TEST(LevelMeter, StoredProperties) {
+  QWidget window;
+  window.resize(543, 193);
+  BlockBarWidget* left = CreateLevelMeter(&window, 37, 29);
+  BlockBarWidget* right = CreateLevelMeter(&window, 58, 29);
+  EXPECT_EQ(left->geometry(), QRect(37, 29, 20, 112));
+  EXPECT_EQ(right->geometry(), QRect(58, 29, 20, 112));
+  const TBlockBar& bar = left->Bar();
+  EXPECT_EQ(bar.Orientation(), boVertical);
+  EXPECT_EQ(bar.BarKind(), bkCylinder);
+  EXPECT_EQ(bar.BarLook(), blMetal);
+  EXPECT_FALSE(bar.RoundCorner());
+  EXPECT_EQ(bar.BackgroundColor(), clMaroon);
+  EXPECT_EQ(bar.StartColor(), clRed);
+  EXPECT_EQ(bar.FinalColor(), 8454016u);
+  EXPECT_TRUE(bar.ShowInactivePos());
+  EXPECT_FALSE(bar.InvertInactPos());
+  EXPECT_EQ(bar.InactivePosColor(), clWhite);
+  EXPECT_TRUE(bar.Shaped());
+  EXPECT_EQ(bar.ShapeColor(), 15132415u);
+  EXPECT_EQ(bar.BlockSize(), 4);
+  EXPECT_EQ(bar.SpaceSize(), 1);
+  EXPECT_FALSE(bar.ShowFullBlock());
+  EXPECT_EQ(bar.Maximum(), 65535);
+  EXPECT_EQ(bar.Margin(), 2);
+  EXPECT_EQ(bar.Inset(), 4);
+  EXPECT_EQ(bar.BarLength(), 108);
+  EXPECT_EQ(bar.MinFill(), 5);
+  EXPECT_EQ(bar.BarColors()[0].size(), 17u);
+  EXPECT_TRUE(bar.BlocksOn());
+  EXPECT_FALSE(bar.SingleColor());
+  EXPECT_EQ(bar.FillLength(), 0);
+  EXPECT_EQ(left->Bar().Font().font.pixelSize(), 11);
+  EXPECT_EQ(left->Bar().Font().color, clWindowText);
+}
+
+TEST(LevelMeter, WidgetFollowsTheBarAndTheBarTheWidget) {
+  QWidget window;
+  auto* meter = new BlockBarWidget(&window);
+  EXPECT_EQ(meter->size(), QSize(64, 16));
+  EXPECT_TRUE(meter->testAttribute(Qt::WA_OpaquePaintEvent));
+  meter->Bar().SetOrientation(boVertical);
+  EXPECT_EQ(meter->size(), QSize(16, 64));
+  window.show();
+  meter->resize(20, 100);
+  EXPECT_EQ(meter->Bar().Height(), 100);
+  EXPECT_EQ(meter->Bar().BarLength(), 96);
+  meter->Bar().SetAutoHint(true);
+  meter->Bar().SetPosition(42);
+  EXPECT_EQ(meter->toolTip(), "42");
+  meter->Bar().SetHideOnTerminate(true);
+  meter->Bar().SetPosition(100);
+  EXPECT_FALSE(meter->isVisible());
+}
+
+TEST(LevelMeter, PaintEventShowsTheBarsImage) {
+  QWidget window;
+  BlockBarWidget* meter = CreateLevelMeter(&window, 37, 29);
+  meter->Bar().SetPosition(32768);
+  const QImage shot = meter->grab().toImage().convertToFormat(QImage::Format_RGB32);
+  meter->Bar().Paint();
+  EXPECT_EQ(shot, meter->Bar().Image());
+}
+
+}  // namespace
+}  // namespace widgets
