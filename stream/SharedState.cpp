@@ -11,7 +11,11 @@ namespace {
 std::atomic<std::uint64_t> newestGeneration{0};
 }  // namespace
 
-std::uint64_t CurrentGeneration() { return newestGeneration.load(); }
-std::uint64_t NextGeneration() { return newestGeneration.fetch_add(1) + 1; }
+std::uint64_t CurrentGeneration() {
+  return newestGeneration.load();
+}
+std::uint64_t NextGeneration() {
+  return newestGeneration.fetch_add(1) + 1;
+}
 
 }  // namespace stream

@@ -30,6 +30,8 @@ namespace stream {
 std::uint64_t CurrentGeneration();
 // Raises the generation and returns the new one. StartWorker only.
 std::uint64_t NextGeneration();
-inline bool Superseded(std::uint64_t generation) { return generation != CurrentGeneration(); }
+inline bool Superseded(std::uint64_t generation) {
+  return generation != CurrentGeneration();
+}
 
 }  // namespace stream

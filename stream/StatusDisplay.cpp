@@ -13,7 +13,9 @@ constexpr const char* kConnecting = "Ba\xF0lan\xFDyor...";
 constexpr const char* kNoService = "Servis Yok";
 constexpr const char* kBuffering = "Y\xFCkleniyor... ";
 
-std::string TextOf(const char* text) { return text ? std::string(text) : std::string(); }
+std::string TextOf(const char* text) {
+  return text ? std::string(text) : std::string();
+}
 
 }  // namespace
 

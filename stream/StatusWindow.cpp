@@ -43,7 +43,9 @@ bool RunHere(std::uint64_t generation, const std::function<void(StatusLabels&)>&
 
 }  // namespace
 
-StatusWindow* StatusWindow::Instance() { return instance.load(); }
+StatusWindow* StatusWindow::Instance() {
+  return instance.load();
+}
 
 void StatusWindow::Deliver() {
   const std::uint64_t sequence = posted.load(std::memory_order_acquire);
@@ -64,7 +66,9 @@ void DetachStatusWindow() {
   display.reset();
 }
 
-bool Closing() { return closing.load(); }
+bool Closing() {
+  return closing.load();
+}
 
 bool RunOnWindow(std::uint64_t generation, const std::function<void(StatusLabels&)>& action) {
   StatusWindow* window = instance.load();
@@ -89,6 +93,8 @@ bool SendStatus(std::uint64_t generation, const StatusMessage& message) {
   });
 }
 
-void SetStatusTap(std::function<void(const StatusMessage&)> tap) { statusTap = std::move(tap); }
+void SetStatusTap(std::function<void(const StatusMessage&)> tap) {
+  statusTap = std::move(tap);
+}
 
 }  // namespace stream

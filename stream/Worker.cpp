@@ -30,7 +30,8 @@ class Run {
 
  private:
   bool Send(std::uint32_t code, std::int32_t value = 0, const std::string* text = nullptr) {
-    return Keep(SendStatus(generation_, StatusMessage{code, value, text ? text->c_str() : nullptr}));
+    return Keep(
+        SendStatus(generation_, StatusMessage{code, value, text ? text->c_str() : nullptr}));
   }
   bool OnWindow(const std::function<void(StatusLabels&)>& action) {
     return Keep(RunOnWindow(generation_, action));
@@ -112,7 +113,9 @@ bool Run::BufferPass(bool& more) {
   return true;
 }
 
-bool Run::HeaderTags() { return isWma_ ? WmaHeaderTags() : IcyHeaderTags(); }
+bool Run::HeaderTags() {
+  return isWma_ ? WmaHeaderTags() : IcyHeaderTags();
+}
 
 bool Run::WmaHeaderTags() {
   auto tags = BASS_ChannelGetTags(channel_, BASS_TAG_WMA_META);

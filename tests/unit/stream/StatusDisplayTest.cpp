@@ -28,10 +28,9 @@ TEST_F(StatusDisplayTest, ConnectingNoServiceAndBuffering) {
   Handle(STATUS_BUFFERING, 42);
   Handle(STATUS_BUFFERING, -1);
   Handle(STATUS_NO_SERVICE);
-  EXPECT_EQ(labels_.events,
-            (Events{std::string("3:") + sources::StationSlogan, "4:Ba\xF0lan\xFDyor...",
-                    "4:Y\xFCkleniyor... 42%", "repaint4", "4:Y\xFCkleniyor... -1%", "repaint4",
-                    "4:Servis Yok"}));
+  EXPECT_EQ(labels_.events, (Events{std::string("3:") + sources::StationSlogan,
+                                    "4:Ba\xF0lan\xFDyor...", "4:Y\xFCkleniyor... 42%", "repaint4",
+                                    "4:Y\xFCkleniyor... -1%", "repaint4", "4:Servis Yok"}));
 }
 
 TEST_F(StatusDisplayTest, TitleIsTrimmedThenCutTo58) {

@@ -51,7 +51,6 @@ class StreamTest : public testing::Test {
 };
 
 // A queued creation of a stream with these tags (blocks end with the extra NUL themselves).
-engine::FakeEngine::Creation StreamWith(HSTREAM handle,
-                                        std::map<DWORD, std::string> tags = {});
+engine::FakeEngine::Creation StreamWith(HSTREAM handle, std::map<DWORD, std::string> tags = {});
 
 }  // namespace stream_test

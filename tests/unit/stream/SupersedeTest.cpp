@@ -46,7 +46,9 @@ class Gate {
 
 class SupersedeTest : public StreamTest {
  protected:
-  bool Freed(HSTREAM handle) const { return engine_->WaitForCall("StreamFree(" + std::to_string(handle), 0); }
+  bool Freed(HSTREAM handle) const {
+    return engine_->WaitForCall("StreamFree(" + std::to_string(handle), 0);
+  }
   bool NewerDone() const { return WorkerThread.load() == 0; }
 };
 
@@ -65,8 +67,7 @@ TEST_F(SupersedeTest, AWorkerSupersededWhileConnectingFreesItsStreamAndSendsNoth
   gate.Open();
   ASSERT_TRUE(PumpUntil([&] { return Freed(1); }));
 
-  EXPECT_EQ(Strings(statuses_.begin() + newerStart, statuses_.end()),
-            (Strings{"0", "3:Newer"}));
+  EXPECT_EQ(Strings(statuses_.begin() + newerStart, statuses_.end()), (Strings{"0", "3:Newer"}));
   EXPECT_EQ(engine_->OpenStreams(), std::vector<HSTREAM>{2});
   EXPECT_EQ(StreamChannel.load(), 2u);
   EXPECT_EQ(StationName, "Newer");
@@ -75,16 +76,17 @@ TEST_F(SupersedeTest, AWorkerSupersededWhileConnectingFreesItsStreamAndSendsNoth
 
 TEST_F(SupersedeTest, AWorkerSupersededWhileBufferingStopsAtItsNextPass) {
   auto stalled = StreamWith(1, {{BASS_TAG_ICY, "icy-name:Older\0\0"s}});
-  stalled.script.filePositions = {{BASS_FILEPOS_END, {1000}}, {BASS_FILEPOS_DOWNLOAD, {100}},
-                                  {BASS_FILEPOS_CURRENT, {0}}};
+  stalled.script.filePositions = {
+      {BASS_FILEPOS_END, {1000}}, {BASS_FILEPOS_DOWNLOAD, {100}}, {BASS_FILEPOS_CURRENT, {0}}};
   auto quick = StreamWith(2, {{BASS_TAG_ICY, "icy-name:Newer\0\0"s}});
-  quick.script.filePositions = {{BASS_FILEPOS_END, {1000}}, {BASS_FILEPOS_DOWNLOAD, {900}},
-                                {BASS_FILEPOS_CURRENT, {0}}};
+  quick.script.filePositions = {
+      {BASS_FILEPOS_END, {1000}}, {BASS_FILEPOS_DOWNLOAD, {900}}, {BASS_FILEPOS_CURRENT, {0}}};
   engine_->QueueCreation(stalled);
   engine_->QueueCreation(quick);
 
   stream::StartWorker("http://older");
-  ASSERT_TRUE(PumpUntil([&] { return std::count(statuses_.begin(), statuses_.end(), "2:10") >= 2; }));
+  ASSERT_TRUE(
+      PumpUntil([&] { return std::count(statuses_.begin(), statuses_.end(), "2:10") >= 2; }));
   stream::StartWorker("http://newer");
   const std::size_t newerStart = statuses_.size();
   ASSERT_TRUE(PumpUntil([&] { return NewerDone() && Freed(1); }));

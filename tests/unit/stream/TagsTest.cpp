@@ -38,8 +38,8 @@ TEST(EntriesTest, WalksASeriesWithoutReadingPastTheBlock) {
   };
   const Case cases[] = {
       {"a=1\0b=2\0\0"s, {"a=1", "b=2"}},
-      {"a=1\0\0ignored\0\0"s, {"a=1"}},   // the empty entry ends the series
-      {"a=1\0b=2"s, {"a=1", "b=2"}},       // cut short by the engine: no terminators
+      {"a=1\0\0ignored\0\0"s, {"a=1"}},  // the empty entry ends the series
+      {"a=1\0b=2"s, {"a=1", "b=2"}},     // cut short by the engine: no terminators
       {"a=1\0"s, {"a=1"}},
       {""s, {}},
       {"\0"s, {}},
@@ -59,11 +59,11 @@ TEST(ShoutcastTitleTest, TakesWhatStandsBetweenTheQuotes) {
   const Case cases[] = {
       {"StreamTitle='Artist - Song';StreamUrl='';", "Artist - Song"},
       {"StreamTitle='';", ""},
-      {"StreamTitle='Rock; Roll';", "Roc"},       // cut one before the inner ';'
-      {"StreamTitle=';x';", ""},                  // ';' right after the opening quote
-      {"StreamTitle='no end'", ""},               // no ';' at all
-      {"a=1;StreamTitle='late';", ""},            // ';' before "StreamTitle="
-      {"streamtitle='lower';", std::nullopt},     // names are compared exactly
+      {"StreamTitle='Rock; Roll';", "Roc"},    // cut one before the inner ';'
+      {"StreamTitle=';x';", ""},               // ';' right after the opening quote
+      {"StreamTitle='no end'", ""},            // no ';' at all
+      {"a=1;StreamTitle='late';", ""},         // ';' before "StreamTitle="
+      {"streamtitle='lower';", std::nullopt},  // names are compared exactly
       {"", std::nullopt},
   };
   for (const auto& c : cases) EXPECT_EQ(stream::ShoutcastTitle(c.meta), c.title) << c.meta;
@@ -71,14 +71,26 @@ TEST(ShoutcastTitleTest, TakesWhatStandsBetweenTheQuotes) {
 
 TEST(WholeNumberTest, SignAndDigitsOnly) {
   const std::pair<const char*, std::int32_t> cases[] = {
-      {"128", 128},       {"+128", 128},        {"-5", -5},          {"007", 7},
-      {"", 0},            {"+", 0},             {"-", 0},            {"12a", 0},
-      {"1,5", 0},         {"128 kbps", 0},      {" 12", 0},          {"0x80", 0},
-      {"2147483647", 2147483647},               {"2147483648", 0},
-      {"-2147483648", INT32_MIN},               {"-2147483649", 0},
+      {"128", 128},
+      {"+128", 128},
+      {"-5", -5},
+      {"007", 7},
+      {"", 0},
+      {"+", 0},
+      {"-", 0},
+      {"12a", 0},
+      {"1,5", 0},
+      {"128 kbps", 0},
+      {" 12", 0},
+      {"0x80", 0},
+      {"2147483647", 2147483647},
+      {"2147483648", 0},
+      {"-2147483648", INT32_MIN},
+      {"-2147483649", 0},
       {"99999999999999999999999", 0},
   };
-  for (const auto& [input, expected] : cases) EXPECT_EQ(stream::WholeNumber(input), expected) << input;
+  for (const auto& [input, expected] : cases)
+    EXPECT_EQ(stream::WholeNumber(input), expected) << input;
 }
 
 TEST(TextBeforeAfterTest, SplitAtTheFirstSeparator) {
@@ -105,7 +117,8 @@ TEST_F(TagsTest, BitrateFromHeaders) {
       {"capitals are other names", {{BASS_TAG_ICY, "ICY-BR:128\0\0"s}}, 176},
       // ICY headers without a bitrate hide the HTTP ones: the byte-rate fallback is used.
       {"icy hides http",
-       {{BASS_TAG_ICY, "icy-name:x\0\0"s}, {BASS_TAG_HTTP, "icy-br:128\0\0"s}}, 176},
+       {{BASS_TAG_ICY, "icy-name:x\0\0"s}, {BASS_TAG_HTTP, "icy-br:128\0\0"s}},
+       176},
   };
   for (const auto& c : cases) {
     Open(WithInfo(BASS_CTYPE_STREAM_MP3, 176, true, c.tags));
@@ -121,12 +134,15 @@ TEST_F(TagsTest, BitrateFallbackByChannelType) {
     std::int32_t bitrate;
   };
   const Case cases[] = {
-      {BASS_CTYPE_STREAM_MP3, 176, true, 176},     {BASS_CTYPE_STREAM_OGG, 192, true, 192},
-      {BASS_CTYPE_STREAM_WMA, 10, true, 2},        // 2.5 to the even 2
-      {BASS_CTYPE_STREAM_WMA_MP3, 14, true, 4},    // 3.5 to the even 4
-      {BASS_CTYPE_STREAM_WMA, 13, true, 3},        // 3.25
-      {BASS_CTYPE_STREAM_AAC, 176, true, 0},       {BASS_CTYPE_STREAM_MP4, 176, true, 0},
-      {0x12345, 100, true, 100},                   {BASS_CTYPE_STREAM_MP3, 176, false, 0},
+      {BASS_CTYPE_STREAM_MP3, 176, true, 176},
+      {BASS_CTYPE_STREAM_OGG, 192, true, 192},
+      {BASS_CTYPE_STREAM_WMA, 10, true, 2},      // 2.5 to the even 2
+      {BASS_CTYPE_STREAM_WMA_MP3, 14, true, 4},  // 3.5 to the even 4
+      {BASS_CTYPE_STREAM_WMA, 13, true, 3},      // 3.25
+      {BASS_CTYPE_STREAM_AAC, 176, true, 0},
+      {BASS_CTYPE_STREAM_MP4, 176, true, 0},
+      {0x12345, 100, true, 100},
+      {BASS_CTYPE_STREAM_MP3, 176, false, 0},
   };
   for (const auto& c : cases) {
     Open(WithInfo(c.ctype, c.bytesPerMs, c.infoOk));
@@ -136,10 +152,14 @@ TEST_F(TagsTest, BitrateFallbackByChannelType) {
 
 TEST_F(TagsTest, FormatNames) {
   const std::pair<DWORD, const char*> cases[] = {
-      {BASS_CTYPE_STREAM_OGG, "ogg"}, {BASS_CTYPE_STREAM_MP1, "mp3"},
-      {BASS_CTYPE_STREAM_MP2, "mp3"}, {BASS_CTYPE_STREAM_MP3, "mp3"},
-      {BASS_CTYPE_STREAM_WMA, "wma"}, {BASS_CTYPE_STREAM_WMA_MP3, "wma"},
-      {BASS_CTYPE_STREAM_AAC, "aac"}, {BASS_CTYPE_STREAM_MP4, "mp4"},
+      {BASS_CTYPE_STREAM_OGG, "ogg"},
+      {BASS_CTYPE_STREAM_MP1, "mp3"},
+      {BASS_CTYPE_STREAM_MP2, "mp3"},
+      {BASS_CTYPE_STREAM_MP3, "mp3"},
+      {BASS_CTYPE_STREAM_WMA, "wma"},
+      {BASS_CTYPE_STREAM_WMA_MP3, "wma"},
+      {BASS_CTYPE_STREAM_AAC, "aac"},
+      {BASS_CTYPE_STREAM_MP4, "mp4"},
       {0x10000, nullptr},
   };
   for (const auto& [ctype, name] : cases) {

@@ -15,7 +15,9 @@ using Strings = std::vector<std::string>;
 
 const std::string kConnecting = "4:Ba\xF0lan\xFDyor...";
 const std::string kSlogan = "3:"s + sources::StationSlogan;
-std::string Buffering(int percent) { return "4:Y\xFCkleniyor... " + std::to_string(percent) + "%"; }
+std::string Buffering(int percent) {
+  return "4:Y\xFCkleniyor... " + std::to_string(percent) + "%";
+}
 
 class WorkerTest : public StreamTest {
  protected:
@@ -46,21 +48,20 @@ TEST_F(WorkerTest, SuccessfulConnection) {
   StreamChannel.store(7);
   auto& script = Queue({{BASS_TAG_ICY, "icy-name:Radio X\0icy-br:128\0\0"s},
                         {BASS_TAG_META, "StreamTitle='Song';\0"s}});
-  script.filePositions = {{BASS_FILEPOS_END, {1000}}, {BASS_FILEPOS_DOWNLOAD, {800}},
-                          {BASS_FILEPOS_CURRENT, {0}}};
+  script.filePositions = {
+      {BASS_FILEPOS_END, {1000}}, {BASS_FILEPOS_DOWNLOAD, {800}}, {BASS_FILEPOS_CURRENT, {0}}};
   queued_.downloadTexts = {"ICY 200 OK"};
   Run();
 
-  EXPECT_EQ(statuses_, (Strings{"0", "8:ICY 200 OK", "2:80", "3:Radio X", "4:bitrate: 128",
-                                "7:Song"}));
+  EXPECT_EQ(statuses_,
+            (Strings{"0", "8:ICY 200 OK", "2:80", "3:Radio X", "4:bitrate: 128", "7:Song"}));
   EXPECT_EQ(labels_.events,
             (Strings{kSlogan, kConnecting, Buffering(80), "repaint4", "4:Radio X",
                      "kbps:128 kbps mp3", "hz:44100 Hz Stereo ", "3:Song", "4:Radio X"}));
-  EXPECT_EQ(CallsOf({"StreamFree", "MusicFree", "StreamCreateURL", "ChannelSetSync",
-                     "ChannelPlay"}),
-            (Strings{"StreamFree(7)", "MusicFree(7)",
-                     "StreamCreateURL(http://127.0.0.1/stream,9699328)", "ChannelSetSync(42,4)",
-                     "ChannelSetSync(42,12)", "ChannelPlay(42,0)"}));
+  EXPECT_EQ(
+      CallsOf({"StreamFree", "MusicFree", "StreamCreateURL", "ChannelSetSync", "ChannelPlay"}),
+      (Strings{"StreamFree(7)", "MusicFree(7)", "StreamCreateURL(http://127.0.0.1/stream,9699328)",
+               "ChannelSetSync(42,4)", "ChannelSetSync(42,12)", "ChannelPlay(42,0)"}));
   EXPECT_EQ(StreamChannel.load(), kHandle);
   EXPECT_FALSE(IsWmaStream.load());
   EXPECT_EQ(StationName, "Radio X");
@@ -83,9 +84,8 @@ TEST_F(WorkerTest, FailedConnectionReportsNoServiceAndNothingElse) {
 }
 
 TEST_F(WorkerTest, BufferingGoesOnAt75AndEndsAt76) {
-  Queue().filePositions = {{BASS_FILEPOS_END, {1000}},
-                           {BASS_FILEPOS_DOWNLOAD, {750, 760}},
-                           {BASS_FILEPOS_CURRENT, {0}}};
+  Queue().filePositions = {
+      {BASS_FILEPOS_END, {1000}}, {BASS_FILEPOS_DOWNLOAD, {750, 760}}, {BASS_FILEPOS_CURRENT, {0}}};
   Run();
   EXPECT_EQ(Count("2:75"), 1);
   EXPECT_EQ(Count("2:76"), 1);
@@ -97,9 +97,8 @@ TEST_F(WorkerTest, BufferingGoesOnAt75AndEndsAt76) {
 }
 
 TEST_F(WorkerTest, NegativeProgressIsShownAndEndsTheLoop) {
-  Queue().filePositions = {{BASS_FILEPOS_END, {1000}},
-                           {BASS_FILEPOS_DOWNLOAD, {0}},
-                           {BASS_FILEPOS_CURRENT, {105}}};
+  Queue().filePositions = {
+      {BASS_FILEPOS_END, {1000}}, {BASS_FILEPOS_DOWNLOAD, {0}}, {BASS_FILEPOS_CURRENT, {105}}};
   Run();
   EXPECT_EQ(Count("2:-10"), 1);  // truncated toward zero
   EXPECT_EQ(labels_.events[2], Buffering(-10));
@@ -123,13 +122,13 @@ TEST_F(WorkerTest, WmaStream) {
          {BASS_TAG_WMA_META, "title=Wma Radio\0author=Someone\0Title=no\0\0"s}})
       .filePositions = {{BASS_FILEPOS_END, {1000}}, {BASS_FILEPOS_WMA_BUFFER, {50, 90}}};
   Run();
-  EXPECT_EQ(statuses_, (Strings{"0", "2:50", "2:90", "3:1: Wma Radio", "4:2: Someone",
-                                "6:title=Wma Radio"}));
+  EXPECT_EQ(statuses_,
+            (Strings{"0", "2:50", "2:90", "3:1: Wma Radio", "4:2: Someone", "6:title=Wma Radio"}));
   EXPECT_TRUE(IsWmaStream.load());
   EXPECT_TRUE(CallsOf({"StreamGetFilePosition(42,1)", "StreamGetFilePosition(42,0)"}).empty());
-  EXPECT_EQ(CallsOf({"ChannelSetSync"}),
-            (Strings{"ChannelSetSync(42,65793)", "ChannelSetSync(42,65792)",
-                     "ChannelSetSync(42,4)"}));
+  EXPECT_EQ(
+      CallsOf({"ChannelSetSync"}),
+      (Strings{"ChannelSetSync(42,65793)", "ChannelSetSync(42,65792)", "ChannelSetSync(42,4)"}));
   EXPECT_EQ(StationName, "1: Wma Radio");
 }
 
@@ -139,8 +138,10 @@ TEST_F(WorkerTest, HeaderBlocksAreTakenInOrderIcyHttpOgg) {
     const char* name;
   };
   const Case cases[] = {
-      {{{BASS_TAG_ICY, "icy-name:I\0\0"s}, {BASS_TAG_HTTP, "icy-name:H\0\0"s},
-        {BASS_TAG_OGG, "icy-name:O\0\0"s}}, "3:I"},
+      {{{BASS_TAG_ICY, "icy-name:I\0\0"s},
+        {BASS_TAG_HTTP, "icy-name:H\0\0"s},
+        {BASS_TAG_OGG, "icy-name:O\0\0"s}},
+       "3:I"},
       {{{BASS_TAG_ICY, "x:1\0\0"s}, {BASS_TAG_HTTP, "icy-name:H\0\0"s}}, nullptr},
       {{{BASS_TAG_HTTP, "icy-name:H\0\0"s}, {BASS_TAG_OGG, "icy-name:O\0\0"s}}, "3:H"},
       {{{BASS_TAG_OGG, "icy-name:O\0\0"s}}, "3:O"},
