@@ -73,6 +73,10 @@ start() {
   write_config "$port" "$ice"
   chown -R nobody:nogroup "$ice"
   chmod 0755 "$dir"
+  if ! setpriv --reuid=nobody --regid=nogroup --clear-groups test -w "$ice"; then
+    echo "user nobody cannot write $ice: every folder above it must be open to others" >&2
+    return 1
+  fi
   setpriv --reuid=nobody --regid=nogroup --clear-groups \
     icecast2 -c "$ice/icecast.xml" >"$dir/icecast.out" 2>&1 &
   echo $! >"$dir/icecast.pid"
