@@ -11,6 +11,7 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang libclang-rt-14-dev
   python3 ffmpeg icecast2 xvfb x11-utils xdotool openssl
+  dbus at-spi2-core python3-dbus
   fonts-wine fonts-dejavu-core
   ca-certificates procps psmisc
 )
