@@ -65,9 +65,15 @@ void TBlockBar::SizeChange(int width, int height) {
   if (!loading_) Resize();
 }
 
-void TBlockBar::SetWidth(int width) { SizeChange(width, height_); }
-void TBlockBar::SetHeight(int height) { SizeChange(width_, height); }
-void TBlockBar::SetSize(int width, int height) { SizeChange(width, height); }
+void TBlockBar::SetWidth(int width) {
+  SizeChange(width, height_);
+}
+void TBlockBar::SetHeight(int height) {
+  SizeChange(width_, height);
+}
+void TBlockBar::SetSize(int width, int height) {
+  SizeChange(width, height);
+}
 
 void TBlockBar::UpdateLengths() {
   barLength_ = Length() - inset_;
@@ -176,8 +182,12 @@ void TBlockBar::SetShapeColor(TColor value) {
   Repaint();
 }
 
-void TBlockBar::SetBlockSize(int value) { SetBlockOrSpace(blockSize_, value); }
-void TBlockBar::SetSpaceSize(int value) { SetBlockOrSpace(spaceSize_, value); }
+void TBlockBar::SetBlockSize(int value) {
+  SetBlockOrSpace(blockSize_, value);
+}
+void TBlockBar::SetSpaceSize(int value) {
+  SetBlockOrSpace(spaceSize_, value);
+}
 
 void TBlockBar::SetBlockOrSpace(int& field, int value) {
   if (value > Length() - 2 * margin_) return;
@@ -264,7 +274,9 @@ void TBlockBar::LayoutCaption() {
   }
 }
 
-void TBlockBar::SetFont(const TBarFont& value) { canvasFont_ = value; }
+void TBlockBar::SetFont(const TBarFont& value) {
+  canvasFont_ = value;
+}
 
 void TBlockBar::SetAutoCaption(bool value) {
   autoCaption_ = value;
@@ -272,6 +284,7 @@ void TBlockBar::SetAutoCaption(bool value) {
 }
 
 void TBlockBar::SetVisible(bool value) {
+  if (value == visible_) return;
   visible_ = value;
   if (host_) host_->VisibleChanged(value);
 }

@@ -10,9 +10,13 @@ namespace {
 constexpr int kHlsMax = 240;
 constexpr int kRgbMax = 255;
 
-int HueDelta(int max, int channel, int d) { return ((max - channel) * (kHlsMax / 6) + d / 2) / d; }
+int HueDelta(int max, int channel, int d) {
+  return ((max - channel) * (kHlsMax / 6) + d / 2) / d;
+}
 
-int ToRgb(int channel) { return (channel * kRgbMax + kHlsMax / 2) / kHlsMax; }
+int ToRgb(int channel) {
+  return (channel * kRgbMax + kHlsMax / 2) / kHlsMax;
+}
 
 }  // namespace
 
@@ -108,7 +112,8 @@ TColor GradientColor(TColor a, TColor b, int n, int i, bool singleColor) {
   if (i >= n) return b;
   if (a == b) return a;
   const long double t = static_cast<long double>(i) / n;
-  return RGB(BlendChannel(GetRValue(a), GetRValue(b), t), BlendChannel(GetGValue(a), GetGValue(b), t),
+  return RGB(BlendChannel(GetRValue(a), GetRValue(b), t),
+             BlendChannel(GetGValue(a), GetGValue(b), t),
              BlendChannel(GetBValue(a), GetBValue(b), t));
 }
 

@@ -15,7 +15,9 @@ namespace {
 QRgb Resolve(TColor c) {
   if ((c & 0xFF000000u) == 0x80000000u) {
     const QPalette palette = QGuiApplication::palette();
-    return (c == clWindowText ? palette.color(QPalette::WindowText) : palette.color(QPalette::Window)).rgb();
+    return (c == clWindowText ? palette.color(QPalette::WindowText)
+                              : palette.color(QPalette::Window))
+        .rgb();
   }
   return qRgb(GetRValue(c), GetGValue(c), GetBValue(c));
 }
@@ -88,10 +90,8 @@ void TBlockBar::PaintLines() {
   const int tableLast = int(barColors_.size()) - 1;
   const int mapLast = blocksOn_ ? int(blockMap_.size()) - 1 : tableLast;
   const int last = std::min({barLength_, tableLast, mapLast, along - 1});
-  const Lines lines{reinterpret_cast<std::uint32_t*>(image_.bits()),
-                    int(image_.bytesPerLine() / 4),
-                    horizontal,
-                    std::max(inset_ - 1, 0),
+  const Lines lines{reinterpret_cast<std::uint32_t*>(image_.bits()), int(image_.bytesPerLine() / 4),
+                    horizontal, std::max(inset_ - 1, 0),
                     std::min({Thickness() - inset_, pixelCount_ - 1, across - 1})};
   auto lit = [&](int p) { lines.Set(p, barPixels_.data() + std::size_t(p) * pixelCount_); };
   auto inactive = [&](int p) { lines.Set(p, inactivePixels_.data()); };

@@ -14,7 +14,9 @@ std::int32_t Saturate(std::int64_t v) {
   return static_cast<std::int32_t>(std::clamp<std::int64_t>(v, INT_MIN, INT_MAX));
 }
 
-std::uint32_t ToPixel(TColor c) { return qRgb(GetRValue(c), GetGValue(c), GetBValue(c)); }
+std::uint32_t ToPixel(TColor c) {
+  return qRgb(GetRValue(c), GetGValue(c), GetBValue(c));
+}
 
 TCLRArray Shades(TColor colour, int count, TBarKind kind, TBarLook look) {
   if (kind == bkCylinder) return BuildCylinderShades(colour, count, look);
@@ -76,8 +78,8 @@ void TBlockBar::BuildColorTables() {
   pixelCount_ = std::max(count, 0);
   barPixels_.resize(barColors_.size() * pixelCount_);
   for (std::size_t i = 0; i < barColors_.size(); ++i) {
-    std::transform(barColors_[i].begin(), barColors_[i].end(),
-                   barPixels_.begin() + i * pixelCount_, ToPixel);
+    std::transform(barColors_[i].begin(), barColors_[i].end(), barPixels_.begin() + i * pixelCount_,
+                   ToPixel);
   }
   inactivePixels_.resize(inactiveColors_.size());
   std::transform(inactiveColors_.begin(), inactiveColors_.end(), inactivePixels_.begin(), ToPixel);

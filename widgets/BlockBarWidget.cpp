@@ -15,7 +15,14 @@ BlockBarWidget::BlockBarWidget(QWidget* parent) : QWidget(parent) {
   bar_.SetHost(this);
 }
 
-QSize BlockBarWidget::sizeHint() const { return {bar_.Width(), bar_.Height()}; }
+QSize BlockBarWidget::sizeHint() const {
+  return {bar_.Width(), bar_.Height()};
+}
+
+void BlockBarWidget::setVisible(bool visible) {
+  QWidget::setVisible(visible);
+  bar_.SetVisible(visible);
+}
 
 void BlockBarWidget::paintEvent(QPaintEvent*) {
   bar_.Paint();
@@ -27,12 +34,20 @@ void BlockBarWidget::resizeEvent(QResizeEvent* event) {
   bar_.SetSize(event->size().width(), event->size().height());
 }
 
-void BlockBarWidget::RepaintRequested() { update(); }
+void BlockBarWidget::RepaintRequested() {
+  update();
+}
 
-void BlockBarWidget::SizeChanged(int width, int height) { resize(width, height); }
+void BlockBarWidget::SizeChanged(int width, int height) {
+  resize(width, height);
+}
 
-void BlockBarWidget::HintChanged(const QString& hint) { setToolTip(hint); }
+void BlockBarWidget::HintChanged(const QString& hint) {
+  setToolTip(hint);
+}
 
-void BlockBarWidget::VisibleChanged(bool visible) { setVisible(visible); }
+void BlockBarWidget::VisibleChanged(bool visible) {
+  if (isHidden() == visible) QWidget::setVisible(visible);
+}
 
 }  // namespace widgets

@@ -16,6 +16,8 @@ class BlockBarWidget : public QWidget, private BlockBarHost {
   const TBlockBar& Bar() const { return bar_; }
 
   QSize sizeHint() const override;
+  // Showing or hiding the widget is the bar's Visible as well.
+  void setVisible(bool visible) override;
 
  protected:
   void paintEvent(QPaintEvent* event) override;

@@ -18,8 +18,8 @@ QString GeneralNumber(double value, QChar decimalPoint) {
   if (value == 0) return QStringLiteral("0");
   char buf[64];
   // d.dddddddddddddde±xx: rounded to 15 significant digits.
-  const auto result =
-      std::to_chars(buf, buf + sizeof buf, std::fabs(value), std::chars_format::scientific, kDigits - 1);
+  const auto result = std::to_chars(buf, buf + sizeof buf, std::fabs(value),
+                                    std::chars_format::scientific, kDigits - 1);
   const std::string text(buf, result.ptr);
   const std::size_t e = text.find('e');
   const int exponent = std::atoi(text.c_str() + e + 1);

@@ -60,10 +60,14 @@ struct FillCase {
 
 TEST(BlockBarModel, PositionToFillLengthOnAHorizontalBar) {
   const FillCase cases[] = {
-      {"below minFill", 100, 1, 5},     {"full", 100, 100, 60},
-      {"7.5 rounds up", 200, 25, 8},    {"10.5 ties to even", 200, 35, 10},
-      {"above maximum", 100, 150, 60},  {"negative", 100, -5, 0},
-      {"zero", 100, 0, 0},              {"half", 100, 50, 30},
+      {"below minFill", 100, 1, 5},
+      {"full", 100, 100, 60},
+      {"7.5 rounds up", 200, 25, 8},
+      {"10.5 ties to even", 200, 35, 10},
+      {"above maximum", 100, 150, 60},
+      {"negative", 100, -5, 0},
+      {"zero", 100, 0, 0},
+      {"half", 100, 50, 30},
   };
   for (const FillCase& c : cases) {
     TBlockBar bar;

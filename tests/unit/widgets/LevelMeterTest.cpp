@@ -17,7 +17,7 @@ TEST(LevelFeed, Positions) {
     LevelPositions positions;
   };
   const Case cases[] = {
-      {false, 0x40002000u, {0, 0}},      {true, 0xFFFFFFFFu, {0, 0}},
+      {false, 0x40002000u, {0, 0}},       {true, 0xFFFFFFFFu, {0, 0}},
       {true, 0x40002000u, {8192, 16384}}, {true, 0x00008000u, {32768, 0}},
       {true, 0xFFFF0001u, {1, 65535}},    {true, 0, {0, 0}},
   };
@@ -79,6 +79,8 @@ TEST(LevelMeter, WidgetFollowsTheBarAndTheBarTheWidget) {
   meter->Bar().SetHideOnTerminate(true);
   meter->Bar().SetPosition(100);
   EXPECT_FALSE(meter->isVisible());
+  meter->show();
+  EXPECT_TRUE(meter->Bar().Visible());
 }
 
 TEST(LevelMeter, PaintEventShowsTheBarsImage) {

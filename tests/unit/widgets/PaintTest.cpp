@@ -13,7 +13,9 @@ namespace {
 constexpr TColor kLightGreen = 8454016;
 constexpr TColor kControl = RGB(240, 240, 240);
 
-QRgb Pixel(TColor c) { return qRgb(GetRValue(c), GetGValue(c), GetBValue(c)); }
+QRgb Pixel(TColor c) {
+  return qRgb(GetRValue(c), GetGValue(c), GetBValue(c));
+}
 
 struct MeterCase {
   int fillLength;
@@ -37,7 +39,8 @@ TEST_P(MeterPaint, EveryPixelMatches) {
   const std::set<int> blockRows = test::MeterBlockRows();
   const TCLRArray inactive = BuildCylinderShades(clWhite, 17, blMetal);
   for (int y = 0; y < 112; ++y) {
-    const TCLRArray lit = BuildCylinderShades(GradientColor(clRed, kLightGreen, 108, y, false), 17, blMetal);
+    const TCLRArray lit =
+        BuildCylinderShades(GradientColor(clRed, kLightGreen, 108, y, false), 17, blMetal);
     for (int x = 0; x < 20; ++x) {
       TColor want = clMaroon;
       if (x == 0 || x == 19 || y == 0 || y == 111) {
@@ -79,11 +82,12 @@ TEST(Paint, HorizontalBarWithoutBlocks) {
     ASSERT_EQ(bar.FillLength(), fill);
     bar.Paint();
     for (int x = 1; x < 63; ++x) {
-      const TColor want = x < 3 ? bar.BackgroundColor()
+      const TColor want = x < 3                 ? bar.BackgroundColor()
                           : x <= fill && x >= 3 ? RGB(9, 8, 7)
-                          : x <= 60          ? RGB(1, 2, 3)
-                                             : bar.BackgroundColor();
-      for (int y = 3; y <= 12; ++y) ASSERT_EQ(bar.Image().pixel(x, y), Pixel(want)) << x << "," << y;
+                          : x <= 60             ? RGB(1, 2, 3)
+                                                : bar.BackgroundColor();
+      for (int y = 3; y <= 12; ++y)
+        ASSERT_EQ(bar.Image().pixel(x, y), Pixel(want)) << x << "," << y;
       EXPECT_EQ(bar.Image().pixel(x, 2), Pixel(bar.BackgroundColor())) << x;
       EXPECT_EQ(bar.Image().pixel(x, 13), Pixel(bar.BackgroundColor())) << x;
     }
@@ -212,7 +216,9 @@ TEST(Paint, MetersScreenshot) {
   }
   painter.end();
   const std::string path = std::string(WIDGETS_SCREENSHOT_DIR) + "/level_meters.png";
-  EXPECT_TRUE(sheet.save(QString::fromStdString(path))) << path;
+  const QImage large =
+      sheet.scaled(sheet.size() * 3, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+  EXPECT_TRUE(large.save(QString::fromStdString(path))) << path;
 }
 
 }  // namespace
