@@ -32,9 +32,13 @@ void ModalInputBox(const InputBoxRequest& request) {
 
 }  // namespace
 
-void SetMessageBoxFunction(MessageBoxFunction function) { MessageBoxHook() = std::move(function); }
+void SetMessageBoxFunction(MessageBoxFunction function) {
+  MessageBoxHook() = std::move(function);
+}
 
-void SetInputBoxFunction(InputBoxFunction function) { InputBoxHook() = std::move(function); }
+void SetInputBoxFunction(InputBoxFunction function) {
+  InputBoxHook() = std::move(function);
+}
 
 void ShowMessageBox(const MessageBoxRequest& request) {
   if (MessageBoxHook()) {

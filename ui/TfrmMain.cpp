@@ -1,47 +1,170 @@
 #include "ui/TfrmMain.h"
 
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QImage>
+#include <QScreen>
+#include <QShowEvent>
+#include <QSlider>
+#include <QTimer>
 #include <utility>
 
+#include "assets/Artwork.h"
+#include "engine/bass.h"
+#include "sources/Station.h"
+#include "sources/StationSelection.h"
+#include "stream/SharedState.h"
+#include "stream/StatusWindow.h"
+#include "stream/Worker.h"
+#include "text/Text.h"
+#include "ui/Boxes.h"
+#include "ui/EffectLabel.h"
+#include "ui/Placement.h"
+#include "ui/Volume.h"
+#include "ui/WindowShape.h"
+
 namespace {
+
 TfrmMain::HandlerErrorFunction& HandlerErrorHook() {
   static TfrmMain::HandlerErrorFunction hook;
   return hook;
 }
+
+// The message loop's error box, for when app/ has not installed its own.
+void ShowHandlerError(const std::exception& error) {
+  if (HandlerErrorHook()) return HandlerErrorHook()(error);
+  QString text = QString::fromStdString(text::DisplayUtf8(error.what()));
+  if (!text.isEmpty() && text.back() > QChar('.')) text += '.';
+  ui::ShowMessageBox(
+      {nullptr, QGuiApplication::applicationDisplayName(), text, QMessageBox::Critical});
+}
+
+QString ScreenText(const std::string& text) {
+  return QString::fromStdString(text::DisplayUtf8(text));
+}
+
+constexpr int kTransparencyPercent = 10;
+
 }  // namespace
 
 void TfrmMain::SetHandlerErrorFunction(HandlerErrorFunction function) {
   HandlerErrorHook() = std::move(function);
 }
 
-TfrmMain::TfrmMain(QWidget* parent) : QWidget(parent) {
+TfrmMain::TfrmMain(QWidget* parent) : QWidget(parent, Qt::Window | Qt::FramelessWindowHint) {
+  setObjectName("frmMain");
   setFixedSize(543, 193);
+  BuildControls();
+  BuildTimers();
+  ConnectHandlers();
+  FormCreate();
 }
 
-TfrmMain::~TfrmMain() = default;
-
-void TfrmMain::SetFirstArgument(std::string argument) { firstArgument_ = std::move(argument); }
-void TfrmMain::WMOpenSource(const std::string& path) { OpenStation(path); }
-void TfrmMain::OpenStation(const std::string&) {}
-void TfrmMain::Image1MouseDown() {}
-void TfrmMain::Image4MouseDown() {}
-void TfrmMain::Label3MouseDown() {}
-void TfrmMain::Label4MouseDown() {}
-void TfrmMain::btnKapatClick() {}
-void TfrmMain::btnMinimizeClick() {}
-void TfrmMain::sLinkClick() {}
-void TfrmMain::sLinkMouseEnter() {}
-void TfrmMain::sLinkMouseLeave() {}
-void TfrmMain::Label4DblClick() {}
-void TfrmMain::lKbpsClick() {}
-void TfrmMain::btnPlayClick() {}
-void TfrmMain::btnDurClick() {}
-void TfrmMain::btnSesAcikClick() {}
-void TfrmMain::btnSesKapaliClick() {}
-void TfrmMain::sndBarPropertiesChange() {}
-void TfrmMain::TimerKontrolTimer() {}
-void TfrmMain::tLevelTimer() {}
-void TfrmMain::showEvent(QShowEvent* event) { QWidget::showEvent(event); }
-bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
-  return QWidget::eventFilter(watched, event);
+TfrmMain::~TfrmMain() {
+  FormDestroy();
 }
-void TfrmMain::StartSystemMove() {}
+
+void TfrmMain::FormCreate() {
+  ui::SetWindowTranslucency(this, kTransparencyPercent);
+  QCoreApplication::processEvents();
+  stream::AttachStatusWindow(*this);
+
+  if ((BASS_GetVersion() >> 16) != BASSVERSION) {
+    ui::ShowMessageBox({nullptr, QString(), QString::fromUtf8("BASS.DLL kütüphanesi bulunamadı.."),
+                        QMessageBox::Critical});
+    endRequested_ = true;
+    return;
+  }
+  if (!BASS_Init(-1, 44100, 0, this, nullptr)) {
+    ShowEngineError("Cant initialize device");
+    endRequested_ = true;
+    return;
+  }
+  BASS_PluginLoad("basswma", 1);
+  BASS_PluginLoad("bass_aac.dll", 1);
+  BASS_SetConfig(BASS_CONFIG_NET_PLAYLIST, 1);
+  BASS_SetConfig(BASS_CONFIG_BUFFER, 500);
+  BASS_SetConfig(BASS_CONFIG_NET_BUFFER, 2000);
+  BASS_SetConfig(BASS_CONFIG_NET_PREBUF, 100);
+  BASS_SetConfig(BASS_CONFIG_NET_TIMEOUT, 20000);
+  BASS_SetConfig(BASS_CONFIG_UPDATETHREADS, 4);
+  BASS_SetConfigPtr(BASS_CONFIG_NET_AGENT, "TALVORANEST");
+  setMask(ui::RegionFromBitmap(QImage(artwork::kSkin)));
+}
+
+void TfrmMain::ShowEngineError(const QString& text) {
+  const QString message = text + "\n(error code: " + QString::number(BASS_ErrorGetCode()) + ")";
+  ui::ShowMessageBox({this, QString(), message, QMessageBox::NoIcon});
+}
+
+void TfrmMain::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  if (shown_ || event->spontaneous()) return;
+  shown_ = true;
+  // An error must not cross Qt's event dispatch: it ends FormShow and goes to the error box.
+  try {
+    FormShow();
+  } catch (const std::exception& error) {
+    ShowHandlerError(error);
+  }
+}
+
+void TfrmMain::FormShow() {
+  raise();
+  activateWindow();
+  sLink->setText(QString::fromStdString(sources::StationHost()));
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    move(ui::WindowPlacement(screen->geometry().size(), size()));
+  }
+  OpenStation(firstArgument_);
+  SetSliderFromEngine();
+}
+
+void TfrmMain::FormDestroy() {
+  stream::DetachStatusWindow();
+  BASS_Free();
+}
+
+void TfrmMain::SetFirstArgument(std::string argument) {
+  firstArgument_ = std::move(argument);
+}
+
+void TfrmMain::WMOpenSource(const std::string& path) {
+  OpenStation(path);
+}
+
+void TfrmMain::OpenStation(const std::string& path) {
+  if (sources::SelectStationTexts(path)) {
+    SetLabel4(StationName);
+    SetLabel3(sources::StationSlogan);
+  }
+  BASS_Stop();
+  BASS_StreamFree(StreamChannel.load());
+  // Starts the worker between stopping and resuming the output.
+  stream::StartWorker(StreamUrl);
+  SetSliderFromEngine();
+}
+
+void TfrmMain::SetSliderFromEngine() {
+  sndBar->setValue(ui::VolumeToSlider(BASS_GetVolume()));
+}
+
+void TfrmMain::SetLabel4(const std::string& text) {
+  Label4->setText(ScreenText(text));
+}
+
+void TfrmMain::SetLabel3(const std::string& text) {
+  Label3->setText(ScreenText(text));
+}
+
+void TfrmMain::SetKbps(const std::string& text) {
+  lKbps->setText(ScreenText(text));
+}
+
+void TfrmMain::SetHz(const std::string& text) {
+  lHz->setText(ScreenText(text));
+}
+
+void TfrmMain::RepaintLabel4() {
+  Label4->repaint();
+}

@@ -17,6 +17,8 @@
 #include <functional>
 #include <string>
 
+#include "stream/StatusLabels.h"
+
 class QSlider;
 class QTimer;
 
@@ -24,10 +26,13 @@ namespace ui {
 class EffectLabel;
 class ImageButton;
 class Picture;
-class LevelMeter;
 }  // namespace ui
+namespace widgets {
+class BlockBarWidget;
+}
 
-class TfrmMain : public QWidget {
+// The window is also what the stream workers and the status display write their texts to.
+class TfrmMain : public QWidget, private stream::StatusLabels {
   Q_OBJECT
 
  public:
@@ -73,12 +78,20 @@ class TfrmMain : public QWidget {
 
  protected:
   void showEvent(QShowEvent* event) override;
-  bool eventFilter(QObject* watched, QEvent* event) override;
   // Hands the window to the window manager's move loop; tests observe it.
   virtual void StartSystemMove();
 
  private:
+  // stream::StatusLabels: texts are code page 1254 (or UTF-8) bytes.
+  void SetLabel4(const std::string& text) override;
+  void SetLabel3(const std::string& text) override;
+  void SetKbps(const std::string& text) override;
+  void SetHz(const std::string& text) override;
+  void RepaintLabel4() override;
+
   void BuildControls();
+  void BuildTimers();
+  void ConnectHandlers();
   void FormCreate();
   void FormShow();
   void FormDestroy();
@@ -101,8 +114,8 @@ class TfrmMain : public QWidget {
   ui::EffectLabel* sLink = nullptr;
   ui::EffectLabel* lKbps = nullptr;
   ui::EffectLabel* lHz = nullptr;
-  QWidget* lSag = nullptr;
-  QWidget* lSol = nullptr;
+  widgets::BlockBarWidget* lSag = nullptr;
+  widgets::BlockBarWidget* lSol = nullptr;
   QTimer* TimerKontrol = nullptr;
   QTimer* tLevel = nullptr;
 
