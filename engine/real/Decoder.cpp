@@ -40,11 +40,14 @@ namespace {
 
 constexpr int kIoBufferBytes = 16 * 1024;
 constexpr int kProbeBytes = 64 * 1024;
+// What the format recognition may read before a stream counts as no audio at all.
+constexpr std::uint64_t kRecognizeBytes = 128 * 1024;
 constexpr auto kFullWait = std::chrono::milliseconds(5);
 constexpr auto kPlayOutWait = std::chrono::milliseconds(20);
 
 int ReadRing(void* opaque, uint8_t* buffer, int size) {
   auto* stream = static_cast<Stream*>(opaque);
+  if (!stream->Ready() && stream->ring.Consumed() >= kRecognizeBytes) return AVERROR_INVALIDDATA;
   const long n = stream->ring.Read(reinterpret_cast<char*>(buffer), static_cast<std::size_t>(size));
   if (n < 0) return AVERROR_EXIT;
   if (n == 0) return AVERROR_EOF;
@@ -125,6 +128,9 @@ int Decoder::Open() {
     if (format_->streams[i]->codecpar->codec_type == AVMEDIA_TYPE_AUDIO) index_ = static_cast<int>(i);
   }
   if (index_ < 0) return BASS_ERROR_FILEFORM;
+  // What the headers carried is the start, not a change.
+  format_->streams[index_]->event_flags &= ~AVSTREAM_EVENT_FLAG_METADATA_UPDATED;
+  format_->event_flags &= ~AVFMT_EVENT_FLAG_METADATA_UPDATED;
   PublishTags(false);
   return OpenCodec();
 }

@@ -11,6 +11,10 @@
 
 namespace engine {
 
+bool IsStreamAddress(const std::string& url) {
+  return StartsWithNoCase(url, "http://") || StartsWithNoCase(url, "https://");
+}
+
 int ErrorForCurl(CURLcode code) {
   switch (code) {
     case CURLE_COULDNT_RESOLVE_HOST:
@@ -306,7 +310,8 @@ void RunNetwork(std::shared_ptr<Stream> stream) {
       stream->Fail(transfer.BodyIsPlaylist() ? BASS_ERROR_PLAYLIST : BASS_ERROR_FILEFORM);
       break;
     }
-    if (depth + 1 > kMaxPlaylistDepth || !visited.insert(*next).second) {
+    if (depth + 1 > kMaxPlaylistDepth || !IsStreamAddress(*next) ||
+        !visited.insert(*next).second) {
       stream->Fail(BASS_ERROR_PLAYLIST);
       break;
     }

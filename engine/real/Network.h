@@ -5,12 +5,16 @@
 #include <curl/curl.h>
 
 #include <memory>
+#include <string>
 
 #include "engine/real/Stream.h"
 
 namespace engine {
 
 void RunNetwork(std::shared_ptr<Stream> stream);
+
+// http:// or https://, the only schemes streams are fetched with.
+bool IsStreamAddress(const std::string& url);
 
 // The engine error code for a failed transfer.
 int ErrorForCurl(CURLcode code);

@@ -199,7 +199,7 @@ HSTREAM Real::StreamCreateURL(const char* url, DWORD, DWORD flags, DOWNLOADPROC*
   {
     std::lock_guard lock(mutex_);
     if (!output_) return Fail<HSTREAM>(BASS_ERROR_INIT, 0);
-    if (!url || !*url) return Fail<HSTREAM>(BASS_ERROR_FILEOPEN, 0);
+    if (!url || !IsStreamAddress(url)) return Fail<HSTREAM>(BASS_ERROR_FILEOPEN, 0);
     const HSTREAM handle = nextHandle_++;
     stream = std::make_shared<Stream>(handle, OptionsFor(url, flags, proc, user));
     if (!stream->Multi()) return Fail<HSTREAM>(BASS_ERROR_MEM, 0);

@@ -40,6 +40,7 @@ void Stream::PublishFormat(const BASS_CHANNELINFO& info, bool asf) {
   if (phase_ != Phase::kHeaders) return;
   info_ = info;
   asf_ = asf;
+  ready_ = true;
   phase_ = Phase::kReady;
   changed_.notify_all();
 }

@@ -77,6 +77,7 @@ class Stream {
   bool HasIcyMetadata() const;
   std::optional<std::uint64_t> ContentLength() const;
   bool IsAsf() const { return asf_.load(); }
+  bool Ready() const { return ready_.load(); }
   void MarkCreated() { created_ = true; }
   bool Created() const { return created_.load(); }
 
@@ -114,6 +115,7 @@ class Stream {
   std::atomic<bool> dead_{false};
   std::atomic<bool> created_{false};
   std::atomic<bool> asf_{false};
+  std::atomic<bool> ready_{false};
 
   mutable std::mutex mutex_;
   std::condition_variable changed_;

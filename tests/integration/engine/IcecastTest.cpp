@@ -1,0 +1,84 @@
+// Against a real Icecast server fed by ffmpeg: the tone is heard and a title set through the
+// admin interface arrives through the META sync.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <mutex>
+
+#include "tests/integration/engine/EngineTestBase.h"
+
+namespace enginetest {
+namespace {
+
+using namespace std::chrono_literals;
+
+std::string Shell(const std::string& command) {
+  std::string out;
+  if (FILE* pipe = popen(command.c_str(), "r")) {
+    char buffer[256];
+    while (fgets(buffer, sizeof buffer, pipe)) out += buffer;
+    pclose(pipe);
+  }
+  while (!out.empty() && (out.back() == '\n' || out.back() == '\r')) out.pop_back();
+  return out.substr(out.rfind('\n') == std::string::npos ? 0 : out.rfind('\n') + 1);
+}
+
+struct Titles {
+  std::mutex mutex;
+  std::vector<std::string> seen;
+};
+
+void OnMeta(HSYNC, DWORD channel, DWORD, void* user) {
+  auto* titles = static_cast<Titles*>(user);
+  if (auto meta = BASS_ChannelGetTags(channel, BASS_TAG_META)) {
+    std::lock_guard lock(titles->mutex);
+    titles->seen.push_back(*meta);
+  }
+}
+
+class IcecastTest : public EngineTest {
+ protected:
+  void SetUp() override {
+    if (access("/usr/bin/icecast2", X_OK) != 0) GTEST_SKIP() << "icecast2 is not installed";
+    EngineTest::SetUp();
+    // A folder `nobody` can enter: icecast2 runs as that user.
+    char pattern[] = "/tmp/engine-icecast-XXXXXX";
+    ASSERT_TRUE(mkdtemp(pattern));
+    dir_ = pattern;
+    chmod(dir_.c_str(), 0777);
+    url_ = Shell("bash " ICECAST_SCRIPT " start " + dir_ + " 440 'Loopback FM' 2>&1");
+  }
+  void TearDown() override {
+    if (!dir_.empty()) {
+      Shell("bash " ICECAST_SCRIPT " stop " + dir_ + " 2>&1");
+      Shell("rm -rf " + dir_);
+    }
+    EngineTest::TearDown();
+  }
+  std::string dir_;
+  std::string url_;
+};
+
+TEST_F(IcecastTest, PlaysTheToneAndFollowsTheAdminTitle) {
+  ASSERT_EQ(url_.rfind("http://", 0), 0u) << url_;
+  const HSTREAM stream = BASS_StreamCreateURL(url_.c_str(), 0, BASS_STREAM_BLOCK, nullptr, nullptr);
+  ASSERT_NE(stream, 0u) << BASS_ErrorGetCode();
+  Titles titles;
+  BASS_ChannelSetSync(stream, BASS_SYNC_META, 0, OnMeta, &titles);
+  BASS_ChannelPlay(stream, kFalse);
+  Shell("bash " ICECAST_SCRIPT " title " + dir_ + " 'Engine Check' 2>&1");
+  EXPECT_TRUE(WaitUntil([&] {
+    std::lock_guard lock(titles.mutex);
+    for (const auto& title : titles.seen) {
+      if (title.find("StreamTitle='Engine Check';") != std::string::npos) return true;
+    }
+    return false;
+  }, 20s));
+  ASSERT_TRUE(WaitUntil([&] { return FileFrames(capture_) > 2 * kRate; }, 20s));
+  CloseOutput();
+  EXPECT_EQ(DominantFrequency(ReadLeft(capture_), kRate), 440);
+}
+
+}  // namespace
+}  // namespace enginetest
