@@ -63,10 +63,18 @@ int RunPlayer(const char* program, const std::string& argument, app::PlayerSocke
   QCoreApplication::setApplicationName(QString::fromUtf8(app::kApplicationTitle));
   QGuiApplication::setApplicationDisplayName(QString::fromUtf8(app::kApplicationTitle));
 
+  // Installed before the window exists: creation may already wait in a box.
+  QWidget* closing = nullptr;
+  app::TerminationSignals termination([&closing] {
+    if (closing) closing->close();
+    QCoreApplication::exit(0);
+  });
+
   const auto errorBox = [](const std::exception& error) { app::ShowErrorBox(error.what()); };
   TfrmMain::SetHandlerErrorFunction(errorBox);
   TfrmMain window;
-  if (window.EndRequested()) return 0;
+  if (window.EndRequested() || termination.Received()) return 0;
+  closing = &window;
   window.setWindowTitle(QString::fromUtf8(app::kApplicationTitle));
   window.SetFirstArgument(argument);
 
@@ -74,10 +82,6 @@ int RunPlayer(const char* program, const std::string& argument, app::PlayerSocke
                             errorBox);
   if (socket && !server.Listen(socket.ReleaseFd())) Note("cannot take hand-offs");
   ClosedWatch closedWatch(window, server);
-  app::TerminationSignals termination([&window] {
-    window.close();
-    QCoreApplication::exit(0);
-  });
 
   window.show();
   if (!termination.Received()) application.exec();
