@@ -10,6 +10,7 @@ EffectLabel::EffectLabel(QWidget* parent) : QWidget(parent) {}
 void EffectLabel::setText(const QString& text) {
   if (text == text_) return;
   text_ = text;
+  setAccessibleName(text);  // what screen readers announce for the label
   update();
 }
 
