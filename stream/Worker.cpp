@@ -92,6 +92,7 @@ bool Run::Buffer() {
 
 bool Run::BufferPass(bool& more) {
   more = false;
+  if (Closing()) return false;  // the process is ending: the engine may be gone
   const QWORD end = BASS_StreamGetFilePosition(channel_, BASS_FILEPOS_END);
   if (end == kFilePosError || end == 0) return true;
   std::int32_t progress;
@@ -165,7 +166,7 @@ bool Run::ShowFormat() {
 }
 
 bool Run::Callbacks() {
-  if (Superseded(generation_)) return Keep(false);
+  if (Superseded(generation_) || Closing()) return Keep(false);
   if (isWma_) {
     BASS_ChannelSetSync(channel_, BASS_SYNC_WMA_META, 0, OnMetaSync, nullptr);
     BASS_ChannelSetSync(channel_, BASS_SYNC_WMA_CHANGE, 0, OnWmaChangeSync, nullptr);
