@@ -133,6 +133,7 @@ void TfrmMain::BuildTimers() {
   TimerKontrol = new QTimer(this);
   TimerKontrol->setObjectName("TimerKontrol");
   TimerKontrol->setInterval(25000);
+  TimerKontrol->setTimerType(Qt::PreciseTimer);  // its period is observable: keep it exact
   tLevel = new QTimer(this);
   tLevel->setObjectName("tLevel");
   tLevel->setInterval(20);

@@ -1,0 +1,181 @@
+#include <QGuiApplication>
+#include <QScreen>
+#include <QSlider>
+#include <QTimer>
+
+#include "sources/Station.h"
+#include "tests/integration/ui/WindowFixture.h"
+#include "ui/EffectLabel.h"
+#include "ui/Placement.h"
+
+namespace ui_test {
+namespace {
+
+using Creation = WindowTest;
+
+struct Place {
+  const char* name;
+  QRect rect;
+  bool shown;
+};
+
+// Bottom to top, as the window stacks them.
+const Place kControls[] = {
+    {"Image1", {0, 0, 543, 193}, true},          {"btnKapat", {502, 10, 21, 21}, true},
+    {"btnMinimize", {477, 10, 21, 21}, true},    {"btnSesAcik", {54, 145, 16, 16}, true},
+    {"btnDur", {36, 145, 16, 16}, true},         {"btnPlay", {18, 145, 16, 16}, true},
+    {"btnSesKapali", {271, 120, 16, 16}, false}, {"Image4", {318, 31, 213, 135}, true},
+    {"Label4", {81, 45, 244, 30}, true},         {"sndBar", {66, 142, 255, 29}, true},
+    {"Label3", {81, 74, 244, 64}, true},         {"sLink", {90, 163, 353, 30}, true},
+    {"lKbps", {7, 31, 19, 108}, true},           {"lHz", {21, 31, 15, 108}, true},
+    {"lSag", {58, 29, 20, 112}, true},           {"lSol", {37, 29, 20, 112}, true},
+};
+
+TEST_F(Creation, EveryControlInItsPlaceAndStackingOrder) {
+  TestWindow& window = Window();
+  EXPECT_TRUE(window.windowFlags() & Qt::FramelessWindowHint);
+  EXPECT_EQ(window.minimumSize(), QSize(543, 193));
+  EXPECT_EQ(window.maximumSize(), QSize(543, 193));
+
+  QStringList stacking;
+  for (QObject* child : window.children()) {
+    if (child->isWidgetType()) stacking << child->objectName();
+  }
+  QStringList expected;
+  for (const Place& place : kControls) {
+    expected << place.name;
+    auto* control = Control<QWidget>(place.name);
+    ASSERT_NE(control, nullptr);
+    EXPECT_EQ(control->geometry(), place.rect) << place.name;
+    EXPECT_EQ(!control->isHidden(), place.shown) << place.name;
+    const bool hand =
+        place.name == std::string("btnKapat") || place.name == std::string("btnMinimize");
+    EXPECT_EQ(control->testAttribute(Qt::WA_SetCursor), hand) << place.name;
+    EXPECT_EQ(!control->toolTip().isEmpty(), hand) << place.name;
+  }
+  EXPECT_EQ(stacking, expected);
+  EXPECT_EQ(Control<QWidget>("btnKapat")->toolTip(), "Kapat");
+  EXPECT_EQ(Control<QWidget>("btnMinimize")->toolTip(), "Simge Durumu");
+}
+
+TEST_F(Creation, InitialTextsSliderAndTimers) {
+  EXPECT_EQ(Text("Label4"), "");
+  EXPECT_EQ(Text("Label3"), "");
+  EXPECT_EQ(Text("lKbps"), "0 kbps aac");
+  EXPECT_EQ(Text("lHz"), "0 Hz");
+  auto* slider = Control<QSlider>("sndBar");
+  EXPECT_EQ(slider->minimum(), 0);
+  EXPECT_EQ(slider->maximum(), 100);
+  EXPECT_EQ(slider->singleStep(), 1);
+  EXPECT_EQ(slider->value(), 0);
+  EXPECT_EQ(slider->tickPosition(), QSlider::NoTicks);
+  auto* watchdog = Control<QTimer>("TimerKontrol");
+  EXPECT_TRUE(watchdog->isActive());
+  EXPECT_EQ(watchdog->interval(), 25000);
+  auto* level = Control<QTimer>("tLevel");
+  EXPECT_TRUE(level->isActive());
+  EXPECT_EQ(level->interval(), 20);
+  EXPECT_EQ(Control<ui::EffectLabel>("Label4")->font().family(), "Tahoma");
+  EXPECT_EQ(Control<ui::EffectLabel>("Label4")->font().pixelSize(), 21);
+}
+
+TEST_F(Creation, EngineTestedStartedAndConfiguredThenTheWindowShaped) {
+  TestWindow& window = Window();
+  EXPECT_FALSE(window.EndRequested());
+  EXPECT_TRUE(boxes_.empty());
+  const std::vector<std::string> expected = {"GetVersion",
+                                             "Init(-1,44100,0)",
+                                             "PluginLoad(basswma,1)",
+                                             "PluginLoad(bass_aac.dll,1)",
+                                             "SetConfig(21,1)",
+                                             "SetConfig(0,500)",
+                                             "SetConfig(12,2000)",
+                                             "SetConfig(15,100)",
+                                             "SetConfig(11,20000)",
+                                             "SetConfig(24,4)",
+                                             "SetConfigPtr(16,TALVORANEST)"};
+  EXPECT_EQ(Calls(), expected);
+  EXPECT_NEAR(window.windowOpacity(), 229 / 255.0, 1e-9);
+  const QRegion outline = window.mask();
+  EXPECT_FALSE(outline.contains(QPoint(0, 0)));
+  EXPECT_FALSE(outline.contains(QPoint(542, 192)));
+  EXPECT_TRUE(outline.contains(QPoint(271, 96)));
+
+  window_.reset();
+  EXPECT_EQ(Calls().back(), "Free");
+}
+
+TEST_F(Creation, AnotherEngineVersionEndsWithItsBox) {
+  fake_->SetVersion(0x02030000);
+  TestWindow& window = Window();
+  EXPECT_TRUE(window.EndRequested());
+  EXPECT_FALSE(window.isVisible());
+  EXPECT_EQ(Calls(), std::vector<std::string>{"GetVersion"});
+  ASSERT_EQ(boxes_.size(), 1u);
+  EXPECT_EQ(boxes_[0].text, QString::fromUtf8("BASS.DLL kütüphanesi bulunamadı.."));
+  EXPECT_EQ(boxes_[0].caption, "");
+  EXPECT_EQ(boxes_[0].owner, nullptr);
+  EXPECT_EQ(boxes_[0].icon, QMessageBox::Critical);
+}
+
+TEST_F(Creation, AnEngineThatCannotStartEndsWithItsErrorCode) {
+  fake_->SetInitResult(kFalse, BASS_ERROR_DRIVER);
+  TestWindow& window = Window();
+  EXPECT_TRUE(window.EndRequested());
+  EXPECT_FALSE(window.isVisible());
+  EXPECT_EQ(Calls(), (std::vector<std::string>{"GetVersion", "Init(-1,44100,0)"}));
+  ASSERT_EQ(boxes_.size(), 1u);
+  EXPECT_EQ(boxes_[0].text, "Cant initialize device\n(error code: 3)");
+  EXPECT_EQ(boxes_[0].caption, "");
+  EXPECT_EQ(boxes_[0].owner, &window);
+  EXPECT_EQ(boxes_[0].icon, QMessageBox::NoIcon);
+}
+
+TEST_F(Creation, FirstShowPlacesTheWindowAndTunesIn) {
+  fake_->SetGetVolumeResult(0.125f);
+  TestWindow& window = Window();
+  ClearCalls();
+  window.show();
+  const QSize screen = QGuiApplication::primaryScreen()->geometry().size();
+  EXPECT_EQ(window.pos(), ui::WindowPlacement(screen, window.size()));
+  EXPECT_EQ(Text("sLink"), QString::fromStdString(sources::StationHost()));
+  EXPECT_EQ(Text("Label4"), "KELVO FM");
+  EXPECT_EQ(Control<QSlider>("sndBar")->value(), 12);
+  const std::vector<std::string> expected = {"Stop",      "StreamFree(0)",   "Stop",     "Start",
+                                             "GetVolume", "SetVolume(0.12)", "GetVolume"};
+  EXPECT_EQ(Calls(), expected);
+
+  // Later shows (after a minimize, say) select nothing.
+  ClearCalls();
+  window.hide();
+  window.show();
+  EXPECT_TRUE(Calls().empty());
+}
+
+TEST_F(Creation, AnUnreadablePlaylistAtFirstShowGoesToTheErrorBoxAndSkipsTheSlider) {
+  char folder[] = "/tmp/ui_test_XXXXXX";
+  ASSERT_NE(::mkdtemp(folder), nullptr);
+  ::chmod(folder, 0755);
+  const std::string path = std::string(folder) + "/locked.pls";
+  FILE* file = std::fopen(path.c_str(), "w");
+  std::fputs("File1=http://127.0.0.1/\n", file);
+  std::fclose(file);
+  ::chmod(path.c_str(), 0);
+
+  TestWindow& window = Window();
+  window.SetFirstArgument(path);
+  std::vector<std::string> errors;
+  TfrmMain::SetHandlerErrorFunction(
+      [&](const std::exception& error) { errors.push_back(error.what()); });
+  ClearCalls();
+  EXPECT_TRUE(RunUnprivileged([&] {
+    window.show();
+    return errors.size() == 1 && errors[0].find(path) != std::string::npos && window.isVisible() &&
+           Calls().empty();
+  }));
+  ::unlink(path.c_str());
+  ::rmdir(folder);
+}
+
+}  // namespace
+}  // namespace ui_test
