@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
-#include <cstdlib>
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <optional>
 #include <thread>
