@@ -173,6 +173,50 @@ class WatchdogTest(PlayerTestCase):
         self.assertEqual(player.wait(15), 0, player.output())
 
 
+class FaultTest(PlayerTestCase):
+    """Bad stations never hang the window's thread, never crash, and memory stays bounded."""
+
+    CASES = [
+        ("accepts, never answers", "/hang"),
+        ("stalls mid-stream", "/stream?fmt=one&stall_after=100000"),
+        ("closes mid-stream", "/stream?fmt=one&close_after=100000"),
+        ("garbage instead of audio", "/stream?garbage=1"),
+        ("1 MiB header block", "/stream?fmt=one&hdr_kib=1024"),
+        ("metaint 1", "/stream?fmt=one&icy=1&metaint=1"),
+        ("metadata length 255, no NUL", "/stream?fmt=one&icy=1&metaint=8192&meta255=1"),
+        ("10,000 titles in a row", "/stream?fmt=one&icy=1&metaint=16&flood=10000"),
+        ("redirect loop", "/redirect?loop=1"),
+        ("playlist naming itself", "/pl/self.pls?self=1"),
+        ("one byte a second", "/stream?fmt=one&drip=all"),
+    ]
+    SETTLE = 8            # seconds each fault is given to do its harm
+    RSS_LIMIT_MB = 300
+
+    def test_each_fault_leaves_the_window_responsive_and_closable(self):
+        server = self.start_server()
+        refused = f"http://127.0.0.1:{free_port()}/stream"
+        cases = [(name, server.url(path)) for name, path in self.CASES]
+        for i, (name, url) in enumerate(cases + [("connection refused", refused)]):
+            with self.subTest(name):
+                player = self.start_player(self.pls(f"fault{i}.pls", url, "Fault FM"),
+                                           capture=f"fault{i}.raw")
+                window = self.wait_for_window(player)
+                time.sleep(self.SETTLE)
+                self.assertIsNone(player.wait(0), "the player ended by itself:\n"
+                                  + player.output())
+                rss = resident_mb(player.proc.pid)
+                self.assertLess(rss, self.RSS_LIMIT_MB, "resident memory")
+                texts = self.desktop.accessible_texts() or []
+                self.assertIn("Ovanta Ziviv Odo", texts, "the window's thread answers")
+                self.desktop.click(window[0], harness.CLOSE_BUTTON)
+                self.assertEqual(player.wait(15), 0, "closes with 0:\n" + player.output())
+
+
+def resident_mb(pid):
+    with open(f"/proc/{pid}/status") as f:
+        return next(int(line.split()[1]) for line in f if line.startswith("VmRSS:")) / 1024
+
+
 @unittest.skipUnless(shutil.which("icecast2") and os.getuid() == 0,
                      "needs icecast2 and root (to run it as nobody)")
 class IcecastTest(PlayerTestCase):
