@@ -70,8 +70,8 @@ void PaintWell(QPainter& p, QRectF r, qreal radius, QColor top, QColor bottom) {
 
 void PaintPanels(QPainter& p) {
   p.setRenderHint(QPainter::Antialiasing);
-  PaintWell(p, QRectF(4, 27, 32, 116), 5, QColor(0x0b, 0x12, 0x22), QColor(0x10, 0x19, 0x2e));
-  PaintWell(p, QRectF(34, 26, 47, 118), 5, QColor(0x06, 0x09, 0x12), QColor(0x0a, 0x0f, 0x1c));
+  // The format labels and the level meters share one well.
+  PaintWell(p, QRectF(3, 25, 78, 120), 6, QColor(0x07, 0x0b, 0x16), QColor(0x0c, 0x13, 0x24));
   PaintWell(p, QRectF(79, 40, 250, 101), 9, QColor(0x08, 0x0e, 0x1c), QColor(0x13, 0x1e, 0x38));
   PaintWell(p, QRectF(11, 141, 316, 30), 15, QColor(0x0a, 0x10, 0x1f), QColor(0x15, 0x20, 0x3a));
 
