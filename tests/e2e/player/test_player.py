@@ -89,10 +89,13 @@ class PlayerTestCase(unittest.TestCase):
 
         def shown():
             nonlocal texts
-            texts = self.desktop.accessible_texts() or []
-            return all(any(p in t for t in texts) for p in parts)
+            texts = self.desktop.accessible_texts()
+            return texts is not None and all(any(p in t for t in texts) for p in parts)
         if not harness.wait_until(shown, timeout, step=1.0):
             self.keep_screenshot("failed-texts")
+            if texts is None:
+                self.fail("cannot read the window's texts: no accessibility bus "
+                          "(needs dbus, at-spi2-core and python3-dbus)")
             self.fail(f"window texts {texts!r} lack one of {parts!r}")
 
     def keep_screenshot(self, label, window=None):
