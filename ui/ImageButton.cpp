@@ -1,6 +1,8 @@
 #include "ui/ImageButton.h"
 
+#include <QBitmap>
 #include <QPainter>
+#include <QRegion>
 
 #include "ui/Picture.h"
 
@@ -8,6 +10,7 @@ namespace ui {
 
 ImageButton::ImageButton(QWidget* parent) : QAbstractButton(parent) {
   setFocusPolicy(Qt::NoFocus);
+  setAttribute(Qt::WA_Hover);  // repaint on entering and leaving
 }
 
 void ImageButton::setPicture(const QImage& image) {
@@ -19,6 +22,10 @@ void ImageButton::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   const int shift = isDown() ? 1 : 0;
   painter.drawPixmap(shift, shift, picture_);
+  if (underMouse() && !picture_.isNull()) {
+    painter.setClipRegion(QRegion(picture_.mask()).translated(shift, shift));
+    painter.fillRect(rect(), QColor(255, 255, 255, 40));
+  }
 }
 
 }  // namespace ui

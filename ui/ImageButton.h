@@ -1,5 +1,5 @@
-// A button drawn as a small picture whose key-coloured pixels are transparent. It moves by
-// one pixel while pressed, so a click can be felt.
+// A button drawn as a small picture whose key-coloured pixels are transparent. It lightens
+// while the mouse is over it and moves by one pixel while pressed, so a click can be felt.
 #pragma once
 
 #include <QAbstractButton>
