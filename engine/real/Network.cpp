@@ -122,7 +122,7 @@ CURL* Transfer::Setup(curl_slist* request, curl_slist* aliases) {
   curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(options.timeoutMs));
   curl_easy_setopt(easy, CURLOPT_USERAGENT, options.agent.c_str());
   curl_easy_setopt(easy, CURLOPT_HTTPHEADER, request);
-  // Shoutcast servers answer "ICY 200 OK"; this makes curl take it as an HTTP 200 reply.
+  // Shoutcast servers answer "ICY 200 OK"; curl would take it for an HTTP/0.9 body.
   curl_easy_setopt(easy, CURLOPT_HTTP200ALIASES, aliases);
   curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
   curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &Transfer::OnHeader);
@@ -142,7 +142,8 @@ CURL* Transfer::Setup(curl_slist* request, curl_slist* aliases) {
 
 Transfer::Outcome Transfer::Run() {
   curl_slist* request = curl_slist_append(nullptr, "Icy-MetaData: 1");
-  curl_slist* aliases = curl_slist_append(nullptr, "ICY 200");
+  // Any "ICY <code>" line passes as a status line; its real code is read from the line.
+  curl_slist* aliases = curl_slist_append(nullptr, "ICY ");
   CURL* easy = Setup(request, aliases);
   CURLM* multi = stream_->Multi();
   CURLcode result = CURLE_OUT_OF_MEMORY;

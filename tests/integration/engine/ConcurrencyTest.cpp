@@ -23,6 +23,7 @@ struct Blocker {
   std::promise<void> entered;
   std::promise<void> release;
   std::shared_future<void> released = release.get_future().share();
+  std::promise<void> left;
   std::atomic<bool> first{true};
 };
 
@@ -31,6 +32,7 @@ void BlockInSync(HSYNC, DWORD, DWORD, void* user) {
   if (!blocker->first.exchange(false)) return;
   blocker->entered.set_value();
   blocker->released.wait();  // like a synchronous send to a window that is busy
+  blocker->left.set_value();
 }
 
 TEST_F(EngineTest, FreeReturnsWhileASyncCallbackIsBlocked) {
@@ -50,6 +52,7 @@ TEST_F(EngineTest, FreeReturnsWhileASyncCallbackIsBlocked) {
   });
   const bool returned = freeing.wait_for(15s) == std::future_status::ready;
   blocker.release.set_value();
+  EXPECT_EQ(blocker.left.get_future().wait_for(15s), std::future_status::ready);
   ASSERT_TRUE(returned);
   EXPECT_TRUE(freeing.get());
   initialised_ = false;
