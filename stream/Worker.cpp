@@ -70,6 +70,8 @@ bool Run::Connect() {
     return false;
   if (!Send(STATUS_CONNECTING)) return false;
   channel_ = BASS_StreamCreateURL(address_.c_str(), 0, kStreamFlags, OnDownloadStatus, nullptr);
+  // Connecting can take seconds: the window may have closed or a newer worker started.
+  if (Closing() || Superseded(generation_)) return Keep(false);
   if (channel_ == 0) {
     if (OnWindow([](StatusLabels&) { StreamChannel.store(0); }) && Send(STATUS_NO_SERVICE))
       Finish();

@@ -4,10 +4,12 @@
 #include <algorithm>
 #include <condition_variable>
 #include <mutex>
+#include <thread>
 
 #include "StreamFixture.h"
 #include "sources/Station.h"
 #include "stream/SharedState.h"
+#include "stream/StatusWindow.h"
 #include "stream/Worker.h"
 
 namespace stream_test {
@@ -102,6 +104,26 @@ TEST_F(SupersedeTest, AWorkerSupersededWhileBufferingStopsAtItsNextPass) {
             (Strings{"0", "2:90", "3:Newer"}));
   EXPECT_EQ(StreamChannel.load(), 2u);
   EXPECT_EQ(labels_.label4, "Newer");
+}
+
+TEST_F(SupersedeTest, AWorkerLeftRunningWhenTheWindowClosesTouchesNothingMore) {
+  Gate gate;
+  gate.held_ = "http://closing";
+  engine_->SetCreateHook([&gate](const std::string& url) { gate.Hold(url); });
+  engine_->QueueCreation(StreamWith(1, {{BASS_TAG_ICY, "icy-name:Late\0\0"s}}));
+
+  std::thread worker(stream::StreamThread, "http://closing", stream::NextGeneration());
+  ASSERT_TRUE(PumpUntil([&] { return gate.Reached(); }));
+  stream::DetachStatusWindow();  // the window goes while the worker is connecting
+  const std::size_t callsAtClose = engine_->Calls().size();
+  gate.Open();
+  worker.join();
+
+  // Past the creation it made no engine call at all, not even to free its stream: the engine
+  // may already be gone when the process ends.
+  EXPECT_EQ(engine_->Calls().size(), callsAtClose);
+  EXPECT_EQ(statuses_, Strings{"0"});
+  EXPECT_EQ(StreamChannel.load(), 0u);
 }
 
 }  // namespace
