@@ -36,7 +36,9 @@ class RealStreamTest : public testing::Test {
     initialised_ = true;
     BASS_SetConfig(BASS_CONFIG_NET_TIMEOUT, 10000);
     BASS_SetConfigPtr(BASS_CONFIG_NET_AGENT, "TALVORANEST");
-    server_.emplace(TEST_SERVER, Strings{std::string(FIXTURE_DIR) + "/tone.mp3"});
+    const std::string fixtures = FIXTURE_DIR;
+    server_.emplace(TEST_SERVER, Strings{fixtures + "/tone.mp3", fixtures + "/tone.aac",
+                                         fixtures + "/tone.ogg", fixtures + "/tone.opus"});
     if (server_->Port() == 0) GTEST_SKIP() << "test stream server did not start";
 
     StationName.clear();
@@ -115,6 +117,24 @@ TEST_F(RealStreamTest, HttpReplyCarriesTheNameAndBitrateToo) {
   EXPECT_TRUE(Saw("3:Plain Http")) << testing::PrintToString(statuses_);
   EXPECT_EQ(labels_.kbps, "128 kbps mp3");
   EXPECT_EQ(labels_.label4, "Plain Http");
+}
+
+TEST_F(RealStreamTest, FormatAndRateLabelsFollowTheDecodedStream) {
+  struct Case {
+    const char* path;
+    const char* kbps;
+    const char* hz;
+  };
+  const Case cases[] = {
+      {"/stream?fmt=aac&icy=1&br=96", "96 kbps aac", "44100 Hz Stereo "},
+      {"/stream?fmt=ogg&icy=1&br=112", "112 kbps ogg", "44100 Hz Stereo "},
+      {"/stream?fmt=opus&icy=1&br=96", "96 kbps ogg", "48000 Hz Stereo "},
+  };
+  for (const auto& c : cases) {
+    Connect(c.path);
+    EXPECT_EQ(labels_.kbps, c.kbps) << c.path;
+    EXPECT_EQ(labels_.hz, c.hz) << c.path;
+  }
 }
 
 TEST_F(RealStreamTest, UnreachableAddressShowsNoService) {
