@@ -1,3 +1,4 @@
+#include <QFontInfo>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QSlider>
@@ -75,8 +76,56 @@ TEST_F(Creation, InitialTextsSliderAndTimers) {
   auto* level = Control<QTimer>("tLevel");
   EXPECT_TRUE(level->isActive());
   EXPECT_EQ(level->interval(), 20);
-  EXPECT_EQ(Control<ui::EffectLabel>("Label4")->font().family(), "Tahoma");
-  EXPECT_EQ(Control<ui::EffectLabel>("Label4")->font().pixelSize(), 21);
+}
+
+struct Look {
+  const char* name;
+  int pixelSize;
+  bool bold;
+  QColor color;
+  Qt::Alignment alignment;
+  bool wraps;
+  ui::TextEffect effect;
+  int depth;
+  ui::EffectDirection direction;
+  bool vertical;
+  bool showAccelChar;
+};
+
+TEST_F(Creation, EveryLabelWithItsFontColourAlignmentEffectAndAngle) {
+  using ui::EffectDirection;
+  using ui::TextEffect;
+  const QColor white(0xFF, 0xFF, 0xFF), grey(0xE9, 0xE9, 0xE9);
+  const Look looks[] = {
+      {"Label4", 21, true, white, Qt::AlignCenter, false, TextEffect::Cool, 1,
+       EffectDirection::RightBottom, false, true},
+      {"Label3", 21, true, white, Qt::AlignCenter, true, TextEffect::Cool, 1,
+       EffectDirection::RightBottom, false, false},
+      {"sLink", 20, true, white, Qt::AlignCenter, false, TextEffect::Cool, 1,
+       EffectDirection::LeftBottom, false, true},
+      {"lKbps", 12, false, grey, Qt::AlignRight | Qt::AlignTop, true, TextEffect::Fun, 0,
+       EffectDirection::Top, true, true},
+      {"lHz", 12, false, grey, Qt::AlignLeft | Qt::AlignTop, true, TextEffect::Fun, 0,
+       EffectDirection::Right, true, true},
+  };
+  for (const Look& look : looks) {
+    auto* label = Control<ui::EffectLabel>(look.name);
+    const ui::LabelStyle& style = label->style();
+    EXPECT_EQ(label->font().pixelSize(), look.pixelSize) << look.name;
+    EXPECT_EQ(label->font().bold(), look.bold) << look.name;
+    EXPECT_EQ(style.textColor, look.color) << look.name;
+    EXPECT_EQ(style.alignment, look.alignment) << look.name;
+    EXPECT_EQ(style.wordWrap, look.wraps) << look.name;
+    EXPECT_EQ(style.effect, look.effect) << look.name;
+    EXPECT_EQ(style.depth, look.depth) << look.name;
+    EXPECT_EQ(style.effectColor, QColor(0, 0, 0)) << look.name;
+    EXPECT_EQ(style.direction, look.direction) << look.name;
+    EXPECT_EQ(style.vertical, look.vertical) << look.name;
+    EXPECT_EQ(style.showAccelChar, look.showAccelChar) << look.name;
+  }
+  EXPECT_EQ(QFontInfo(Control<QWidget>("Label4")->font()).family(), "Tahoma");
+  const QString verdana = QFontInfo(Control<QWidget>("lKbps")->font()).family();
+  EXPECT_TRUE(verdana == "Verdana" || verdana == "DejaVu Sans") << verdana.toStdString();
 }
 
 TEST_F(Creation, EngineTestedStartedAndConfiguredThenTheWindowShaped) {
