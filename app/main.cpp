@@ -62,6 +62,8 @@ int RunPlayer(const char* program, const std::string& argument, app::PlayerSocke
   guard.reset();
   QCoreApplication::setApplicationName(QString::fromUtf8(app::kApplicationTitle));
   QGuiApplication::setApplicationDisplayName(QString::fromUtf8(app::kApplicationTitle));
+  // Lets the desktop pair the window with its entry (talvoranest.desktop) and icon.
+  QGuiApplication::setDesktopFileName(QStringLiteral("talvoranest"));
 
   // Installed before the window exists: creation may already wait in a box.
   QWidget* closing = nullptr;
