@@ -154,6 +154,8 @@ int main(int argc, char** argv) {
   BASS_ChannelGetInfo(stream, &info);
   Print("format: " + std::string(FormatName(info.ctype)) + ", " + std::to_string(info.freq) +
         " Hz, " + std::to_string(info.chans) + " channel(s)");
+  Print("buffer: " + std::to_string(BASS_StreamGetFilePosition(stream, BASS_FILEPOS_END)) +
+        " bytes");
   for (DWORD type : {BASS_SYNC_META, BASS_SYNC_OGG_CHANGE, BASS_SYNC_WMA_META})
     BASS_ChannelSetSync(stream, type, 0, OnTitle, nullptr);
   OnTitle(0, stream, 0, nullptr);

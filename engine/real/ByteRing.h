@@ -16,7 +16,8 @@ namespace engine {
 
 class ByteRing {
  public:
-  // The capacity is set once, by the writer, before its first Write.
+  // Sets the capacity, keeping what is stored. The writer sets it before its first Write;
+  // the decoder may correct it once the bit rate is known.
   void Reserve(std::size_t capacity);
 
   // Waits for room until everything is stored; false when aborted.
@@ -37,7 +38,7 @@ class ByteRing {
   std::mutex mutex_;
   std::condition_variable changed_;
   std::vector<char> buffer_;               // guarded by mutex_
-  std::atomic<std::size_t> capacity_{0};   // buffer_.size(), set once by Reserve
+  std::atomic<std::size_t> capacity_{0};   // the fill limit, <= buffer_.size(); changed only under mutex_
   std::atomic<std::uint64_t> written_{0};  // changed only under mutex_
   std::atomic<std::uint64_t> read_{0};     // changed only under mutex_
   std::atomic<bool> ended_{false};

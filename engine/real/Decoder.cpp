@@ -199,6 +199,9 @@ bool Decoder::Emit(AVFrame* frame) {
     info.chans = static_cast<DWORD>(frame->ch_layout.nb_channels);
     info.ctype = ChannelType();
     info.origres = 16;
+    const std::int64_t bitrate = codec_->bit_rate > 0 ? codec_->bit_rate : format_->bit_rate;
+    if (!stream_->bitrateFromHeaders && bitrate > 0)
+      stream_->ring.Reserve(stream_->RingBytesFor(static_cast<int>(bitrate / 1000)));
     stream_->PublishFormat(info, std::string_view(format_->iformat->name) == "asf");
     published_ = true;
   }

@@ -51,8 +51,6 @@ namespace {
 constexpr int kMaxPlaylistDepth = 3;
 constexpr long kMaxRedirects = 5;
 constexpr std::size_t kClassifyBytes = 16;
-constexpr std::size_t kMinRingBytes = 16 * 1024;
-constexpr std::size_t kMaxRingBytes = 16 * 1024 * 1024;
 constexpr int kDefaultKbps = 128;
 
 // Leading digits of a header value ("128", "128,128", "bitrate=128;channels=2").
@@ -62,6 +60,7 @@ int Kbps(std::string_view text) {
   return kbps;
 }
 
+// 0 when no header names it.
 int BitrateFromHeaders(const HeaderLines& headers) {
   for (const char* name : {"icy-br", "ice-bitrate", "x-audiocast-bitrate"}) {
     if (auto value = headers.Value(name); value && Kbps(*value) > 0) return Kbps(*value);
@@ -71,7 +70,7 @@ int BitrateFromHeaders(const HeaderLines& headers) {
     if (at != std::string::npos && Kbps(std::string_view(*info).substr(at + 8)) > 0)
       return Kbps(std::string_view(*info).substr(at + 8));
   }
-  return kDefaultKbps;
+  return 0;
 }
 
 // One HTTP(S) transfer of the stream's network thread.
@@ -226,10 +225,9 @@ bool Transfer::HeadersDone() {
 bool Transfer::StartAudio() {
   const auto metaint = ParseMetaInt(headers_.Value("icy-metaint"));
   icy_ = std::make_unique<IcyReader>(metaint.value_or(0));
-  const std::size_t bytesPerSecond = static_cast<std::size_t>(BitrateFromHeaders(headers_)) * 125;
-  const std::size_t capacity = std::clamp<std::size_t>(
-      bytesPerSecond * stream_->options.netBufferMs / 1000, kMinRingBytes, kMaxRingBytes);
-  stream_->ring.Reserve(capacity);
+  const int kbps = BitrateFromHeaders(headers_);
+  stream_->bitrateFromHeaders = kbps > 0;
+  stream_->ring.Reserve(stream_->RingBytesFor(kbps > 0 ? kbps : kDefaultKbps));
   std::optional<std::uint64_t> length;
   if (auto value = headers_.Value("content-length")) {
     std::uint64_t n = 0;

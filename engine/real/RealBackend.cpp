@@ -286,7 +286,7 @@ QWORD Real::StreamGetFilePosition(HSTREAM handle, DWORD mode) {
     }
     case BASS_FILEPOS_WMA_BUFFER:
       if (!stream->IsAsf()) return Fail(BASS_ERROR_NOTAVAIL, kFilePosError);
-      return ring.Capacity() ? ring.Fill() * 100 / ring.Capacity() : 0;
+      return ring.Capacity() ? std::min<QWORD>(ring.Fill() * 100 / ring.Capacity(), 100) : 0;
     default: return Fail(BASS_ERROR_ILLPARAM, kFilePosError);
   }
 }

@@ -35,6 +35,13 @@ void Stream::PublishHeaders(bool icy, std::string series, std::string contentTyp
   changed_.notify_all();
 }
 
+std::size_t Stream::RingBytesFor(int kbps) const {
+  constexpr std::size_t kMinBytes = 16 * 1024;
+  constexpr std::size_t kMaxBytes = 16 * 1024 * 1024;
+  const std::size_t bytesPerSecond = static_cast<std::size_t>(std::max(kbps, 1)) * 125;
+  return std::clamp<std::size_t>(bytesPerSecond * options.netBufferMs / 1000, kMinBytes, kMaxBytes);
+}
+
 void Stream::PublishFormat(const BASS_CHANNELINFO& info, bool asf) {
   std::lock_guard lock(mutex_);
   if (phase_ != Phase::kHeaders) return;

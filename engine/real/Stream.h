@@ -64,6 +64,11 @@ class Stream {
   // Network thread: the final reply's header lines are known.
   void PublishHeaders(bool icy, std::string series, std::string contentType,
                       std::optional<std::uint64_t> contentLength, bool icyMetadata);
+  // The byte ring's size for a bit rate: the network buffer setting's worth of it, bounded.
+  std::size_t RingBytesFor(int kbps) const;
+  // Set by the network thread when the headers named the bit rate; otherwise the decoder
+  // resizes the ring once it knows better than the default.
+  std::atomic<bool> bitrateFromHeaders{false};
   // Decoder thread: the format is recognised and the first audio decoded.
   void PublishFormat(const BASS_CHANNELINFO& info, bool asf);
   // Any thread during creation: the first failure wins.

@@ -29,6 +29,25 @@ TEST(ByteRing, BackPressureLosesNothing) {
   EXPECT_EQ(ring.Consumed(), sent.size());
 }
 
+// The decoder corrects the size once it knows the bit rate; what is stored stays in order.
+TEST(ByteRing, ResizingKeepsTheStoredBytes) {
+  ByteRing ring;
+  ring.Reserve(4);
+  char out[8] = {};
+  ASSERT_TRUE(ring.Write("ab", 2));
+  ASSERT_EQ(ring.Read(out, 2), 2);
+  ASSERT_TRUE(ring.Write("cdef", 4));  // wraps around the end
+  ring.Reserve(8);
+  EXPECT_EQ(ring.Capacity(), 8u);
+  ASSERT_TRUE(ring.Write("gh", 2));
+  ring.Reserve(2);  // below what is stored: nothing is lost, the writer waits
+  EXPECT_EQ(ring.Capacity(), 2u);
+  ring.End();
+  std::string all;
+  for (long n; (n = ring.Read(out, sizeof out)) > 0;) all.append(out, n);
+  EXPECT_EQ(all, "cdefgh");
+}
+
 TEST(ByteRing, AbortWakesAWaitingWriterAndReader) {
   ByteRing full;
   full.Reserve(2);
