@@ -70,14 +70,14 @@ void TfrmMain::FormCreate() {
   stream::AttachStatusWindow(*this);
 
   if ((BASS_GetVersion() >> 16) != BASSVERSION) {
+    RequestEnd();
     ui::ShowMessageBox({nullptr, QString(), QString::fromUtf8("BASS.DLL kütüphanesi bulunamadı.."),
                         QMessageBox::Critical});
-    endRequested_ = true;
     return;
   }
   if (!BASS_Init(-1, 44100, 0, this, nullptr)) {
+    RequestEnd();
     ShowEngineError("Cant initialize device");
-    endRequested_ = true;
     return;
   }
   BASS_PluginLoad("basswma", 1);
@@ -90,6 +90,13 @@ void TfrmMain::FormCreate() {
   BASS_SetConfig(BASS_CONFIG_UPDATETHREADS, 4);
   BASS_SetConfigPtr(BASS_CONFIG_NET_AGENT, "TALVORANEST");
   setMask(ui::RegionFromBitmap(QImage(artwork::kSkin)));
+}
+
+// A window that will never be shown must not reconnect while its box is open.
+void TfrmMain::RequestEnd() {
+  endRequested_ = true;
+  TimerKontrol->stop();
+  tLevel->stop();
 }
 
 void TfrmMain::ShowEngineError(const QString& text) {

@@ -95,6 +95,7 @@ class TfrmMain : public QWidget, private stream::StatusLabels {
   void FormCreate();
   void FormShow();
   void FormDestroy();
+  void RequestEnd();
   void ShowEngineError(const QString& text);
   void OpenSite();
   void SetSliderFromEngine();

@@ -178,6 +178,8 @@ TEST_F(Creation, AnEngineThatCannotStartEndsWithItsErrorCode) {
   EXPECT_EQ(boxes_[0].caption, "");
   EXPECT_EQ(boxes_[0].owner, &window);
   EXPECT_EQ(boxes_[0].icon, QMessageBox::NoIcon);
+  EXPECT_FALSE(Control<QTimer>("TimerKontrol")->isActive())
+      << "a window that ends never reconnects";
 }
 
 TEST_F(Creation, FirstShowPlacesTheWindowAndTunesIn) {
