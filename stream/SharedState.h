@@ -1,8 +1,9 @@
 // The stream state shared by the window, the connection workers and the engine callbacks.
 //
 // Handles and flags are atomics: the engine callbacks read them on the engine's threads.
-// Only a worker that is still the newest one writes them, and it does so on the window's
-// thread through its status send, so a superseded worker can never overwrite them.
+// A worker sets StreamChannel and IsWmaStream on the window's thread through its status send,
+// so a superseded worker can never overwrite them; it clears WorkerThread only while that
+// still names it.
 #pragma once
 
 #include <atomic>

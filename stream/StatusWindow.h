@@ -32,8 +32,8 @@ class StatusWindow : public QObject {
   Q_OBJECT
 
  public:
-  // The one instance, created on first use on the calling thread (which must then be the
-  // window's); nullptr when it has not been created yet.
+  // The one instance, created by the first AttachStatusWindow on the window's thread;
+  // nullptr before that.
   static StatusWindow* Instance();
 
  private:
