@@ -42,7 +42,7 @@ constexpr int kIoBufferBytes = 16 * 1024;
 constexpr int kProbeBytes = 64 * 1024;
 // What the format recognition may read before a stream counts as no audio at all.
 constexpr std::uint64_t kRecognizeBytes = 128 * 1024;
-constexpr auto kFullWait = std::chrono::milliseconds(5);
+constexpr auto kFullWait = std::chrono::milliseconds(20);  // well inside the smallest PCM ring (~0.1 s)
 constexpr auto kPlayOutWait = std::chrono::milliseconds(20);
 
 int ReadRing(void* opaque, uint8_t* buffer, int size) {
