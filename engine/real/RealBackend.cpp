@@ -221,11 +221,11 @@ HSTREAM Real::StreamCreateURL(const char* url, DWORD, DWORD flags, DOWNLOADPROC*
 
 // Runs the creation on the calling thread: headers, status texts, format. 0 on failure.
 HSTREAM Real::Create(const std::shared_ptr<Stream>& stream) {
-  using Clock = std::chrono::steady_clock;
-  const auto timeout = std::chrono::milliseconds(stream->options.timeoutMs);
+  // One deadline for connecting, the reply and recognising the format.
+  const auto deadline =
+      std::chrono::steady_clock::now() + std::chrono::milliseconds(stream->options.timeoutMs);
   std::thread(RunNetwork, stream).detach();
-  if (stream->WaitFor(Stream::Phase::kHeaders, Clock::now() + timeout) != Stream::Phase::kHeaders)
-    return 0;
+  if (stream->WaitFor(Stream::Phase::kHeaders, deadline) != Stream::Phase::kHeaders) return 0;
   const auto& options = stream->options;
   if (options.proc && (options.flags & BASS_STREAM_STATUS)) {
     for (const auto& text : stream->HeaderTexts()) {
@@ -234,8 +234,7 @@ HSTREAM Real::Create(const std::shared_ptr<Stream>& stream) {
     }
   }
   std::thread(RunDecoder, stream).detach();
-  if (stream->WaitFor(Stream::Phase::kReady, Clock::now() + timeout) != Stream::Phase::kReady)
-    return 0;
+  if (stream->WaitFor(Stream::Phase::kReady, deadline) != Stream::Phase::kReady) return 0;
   std::thread([stream] { stream->RunEvents(); }).detach();
   stream->MarkCreated();
   return stream->handle;

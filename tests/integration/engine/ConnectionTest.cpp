@@ -192,6 +192,8 @@ TEST_F(EngineTest, EachFailureHasItsCode) {
       {"http://127.0.0.1:1/stream", BASS_ERROR_FILEOPEN},
       {"http://no-such-host.invalid/stream", BASS_ERROR_NONET},
       {server_->Url("/hang"), BASS_ERROR_TIMEOUT, 800},
+      // The reply comes but no audio: the same deadline covers recognising the format.
+      {server_->Url("/stream?fmt=mp3&stall_after=0"), BASS_ERROR_TIMEOUT, 800},
       {server_->Url("/stream?garbage=1"), BASS_ERROR_FILEFORM},
       {server_->Url("/stream?hdr_kib=100"), BASS_ERROR_MEM},
       {server_->Url("/pl/loop.pls?self=1"), BASS_ERROR_PLAYLIST},
