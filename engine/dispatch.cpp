@@ -38,39 +38,69 @@ void SetBackend(std::shared_ptr<Backend> backend) {
   state.backend = std::move(backend);
 }
 
-void SetError(int code) { lastError = code; }
+void SetError(int code) {
+  lastError = code;
+}
 
 }  // namespace engine
 
 using engine::Current;
 
-DWORD BASS_GetVersion() { return Current()->GetVersion(); }
+DWORD BASS_GetVersion() {
+  return Current()->GetVersion();
+}
 BOOL BASS_Init(int device, DWORD freq, DWORD flags, void* window, const void* clsid) {
   return Current()->Init(device, freq, flags, window, clsid);
 }
-int BASS_ErrorGetCode() { return engine::lastError; }
-HPLUGIN BASS_PluginLoad(const char* file, DWORD flags) { return Current()->PluginLoad(file, flags); }
-BOOL BASS_SetConfig(DWORD option, DWORD value) { return Current()->SetConfig(option, value); }
+int BASS_ErrorGetCode() {
+  return engine::lastError;
+}
+HPLUGIN BASS_PluginLoad(const char* file, DWORD flags) {
+  return Current()->PluginLoad(file, flags);
+}
+BOOL BASS_SetConfig(DWORD option, DWORD value) {
+  return Current()->SetConfig(option, value);
+}
 BOOL BASS_SetConfigPtr(DWORD option, const char* value) {
   return Current()->SetConfigPtr(option, value);
 }
-BOOL BASS_Free() { return Current()->Free(); }
-BOOL BASS_Start() { return Current()->Start(); }
-BOOL BASS_Stop() { return Current()->Stop(); }
-float BASS_GetVolume() { return Current()->GetVolume(); }
-BOOL BASS_SetVolume(float volume) { return Current()->SetVolume(volume); }
+BOOL BASS_Free() {
+  return Current()->Free();
+}
+BOOL BASS_Start() {
+  return Current()->Start();
+}
+BOOL BASS_Stop() {
+  return Current()->Stop();
+}
+float BASS_GetVolume() {
+  return Current()->GetVolume();
+}
+BOOL BASS_SetVolume(float volume) {
+  return Current()->SetVolume(volume);
+}
 HSTREAM BASS_StreamCreateURL(const char* url, DWORD offset, DWORD flags, DOWNLOADPROC* proc,
                              void* user) {
   return Current()->StreamCreateURL(url, offset, flags, proc, user);
 }
-BOOL BASS_StreamFree(HSTREAM handle) { return Current()->StreamFree(handle); }
-BOOL BASS_MusicFree(HMUSIC handle) { return Current()->MusicFree(handle); }
+BOOL BASS_StreamFree(HSTREAM handle) {
+  return Current()->StreamFree(handle);
+}
+BOOL BASS_MusicFree(HMUSIC handle) {
+  return Current()->MusicFree(handle);
+}
 QWORD BASS_StreamGetFilePosition(HSTREAM handle, DWORD mode) {
   return Current()->StreamGetFilePosition(handle, mode);
 }
-BOOL BASS_ChannelPlay(DWORD handle, BOOL restart) { return Current()->ChannelPlay(handle, restart); }
-DWORD BASS_ChannelIsActive(DWORD handle) { return Current()->ChannelIsActive(handle); }
-DWORD BASS_ChannelGetLevel(DWORD handle) { return Current()->ChannelGetLevel(handle); }
+BOOL BASS_ChannelPlay(DWORD handle, BOOL restart) {
+  return Current()->ChannelPlay(handle, restart);
+}
+DWORD BASS_ChannelIsActive(DWORD handle) {
+  return Current()->ChannelIsActive(handle);
+}
+DWORD BASS_ChannelGetLevel(DWORD handle) {
+  return Current()->ChannelGetLevel(handle);
+}
 BOOL BASS_ChannelGetInfo(DWORD handle, BASS_CHANNELINFO* info) {
   return Current()->ChannelGetInfo(handle, info);
 }

@@ -35,41 +35,63 @@ void Print(const std::string& line) {
 
 const char* ErrorText(int code) {
   switch (code) {
-    case BASS_ERROR_INIT: return "the engine is not initialised";
-    case BASS_ERROR_FILEOPEN: return "connection refused or the address cannot be opened";
-    case BASS_ERROR_DRIVER: return "no sound output device";
-    case BASS_ERROR_MEM: return "out of memory, or the reply exceeded a size limit";
-    case BASS_ERROR_SSL: return "TLS handshake or certificate failure";
-    case BASS_ERROR_NONET: return "host name could not be resolved";
-    case BASS_ERROR_TIMEOUT: return "timed out";
-    case BASS_ERROR_FILEFORM: return "not a stream in a known format";
-    case BASS_ERROR_CODEC: return "no decoder for the stream's codec";
-    case BASS_ERROR_HTTP: return "the server answered with an error status";
-    case BASS_ERROR_PLAYLIST: return "playlist at the address was empty, too deep or a loop";
-    default: return "unknown error";
+    case BASS_ERROR_INIT:
+      return "the engine is not initialised";
+    case BASS_ERROR_FILEOPEN:
+      return "connection refused or the address cannot be opened";
+    case BASS_ERROR_DRIVER:
+      return "no sound output device";
+    case BASS_ERROR_MEM:
+      return "out of memory, or the reply exceeded a size limit";
+    case BASS_ERROR_SSL:
+      return "TLS handshake or certificate failure";
+    case BASS_ERROR_NONET:
+      return "host name could not be resolved";
+    case BASS_ERROR_TIMEOUT:
+      return "timed out";
+    case BASS_ERROR_FILEFORM:
+      return "not a stream in a known format";
+    case BASS_ERROR_CODEC:
+      return "no decoder for the stream's codec";
+    case BASS_ERROR_HTTP:
+      return "the server answered with an error status";
+    case BASS_ERROR_PLAYLIST:
+      return "playlist at the address was empty, too deep or a loop";
+    default:
+      return "unknown error";
   }
 }
 
 const char* FormatName(DWORD ctype) {
   switch (ctype) {
-    case BASS_CTYPE_STREAM_OGG: return "ogg";
+    case BASS_CTYPE_STREAM_OGG:
+      return "ogg";
     case BASS_CTYPE_STREAM_MP1:
     case BASS_CTYPE_STREAM_MP2:
-    case BASS_CTYPE_STREAM_MP3: return "mp3";
+    case BASS_CTYPE_STREAM_MP3:
+      return "mp3";
     case BASS_CTYPE_STREAM_WMA:
-    case BASS_CTYPE_STREAM_WMA_MP3: return "wma";
-    case BASS_CTYPE_STREAM_AAC: return "aac";
-    case BASS_CTYPE_STREAM_MP4: return "mp4";
-    default: return "other";
+    case BASS_CTYPE_STREAM_WMA_MP3:
+      return "wma";
+    case BASS_CTYPE_STREAM_AAC:
+      return "aac";
+    case BASS_CTYPE_STREAM_MP4:
+      return "mp4";
+    default:
+      return "other";
   }
 }
 
 const char* StateName(DWORD state) {
   switch (state) {
-    case BASS_ACTIVE_PLAYING: return "playing";
-    case BASS_ACTIVE_STALLED: return "stalled";
-    case BASS_ACTIVE_PAUSED: return "paused";
-    default: return "stopped";
+    case BASS_ACTIVE_PLAYING:
+      return "playing";
+    case BASS_ACTIVE_STALLED:
+      return "stalled";
+    case BASS_ACTIVE_PAUSED:
+      return "paused";
+    default:
+      return "stopped";
   }
 }
 
@@ -133,9 +155,8 @@ int main(int argc, char** argv) {
   BASS_SetConfigPtr(BASS_CONFIG_NET_AGENT, "TALVORANEST");
 
   const auto start = std::chrono::steady_clock::now();
-  const HSTREAM stream =
-      BASS_StreamCreateURL(options.url, 0, BASS_STREAM_BLOCK | BASS_STREAM_STATUS, OnDownload,
-                           nullptr);
+  const HSTREAM stream = BASS_StreamCreateURL(
+      options.url, 0, BASS_STREAM_BLOCK | BASS_STREAM_STATUS, OnDownload, nullptr);
   const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
       std::chrono::steady_clock::now() - start);
   if (!stream) {
@@ -171,7 +192,8 @@ int main(int argc, char** argv) {
     std::string line = std::to_string(second) + "s: " + StateName(state);
     if (level != ~DWORD{0})
       line += ", level " + std::to_string(level & 0xFFFF) + "/" + std::to_string(level >> 16);
-    if (end != kFilePosError && end != 0) line += ", buffer " + std::to_string(fill * 100 / end) + "%";
+    if (end != kFilePosError && end != 0)
+      line += ", buffer " + std::to_string(fill * 100 / end) + "%";
     Print(line);
     if (state == BASS_ACTIVE_STOPPED && options.play) break;
   }

@@ -39,10 +39,11 @@ int main(int argc, char** argv) {
       firstAudio = Clock::now();
     }
     std::this_thread::sleep_for(firstAudio == Clock::time_point{} ? std::chrono::milliseconds(1)
-                                                                   : std::chrono::milliseconds(100));
+                                                                  : std::chrono::milliseconds(100));
   }
   const auto ms = [&](Clock::time_point t) {
-    return static_cast<long>(std::chrono::duration_cast<std::chrono::milliseconds>(t - start).count());
+    return static_cast<long>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(t - start).count());
   };
   std::printf("creation returned after %ld ms\n", ms(created));
   if (firstAudio != Clock::time_point{})

@@ -37,8 +37,9 @@ class ByteRing {
  private:
   std::mutex mutex_;
   std::condition_variable changed_;
-  std::vector<char> buffer_;               // guarded by mutex_
-  std::atomic<std::size_t> capacity_{0};   // the fill limit, <= buffer_.size(); changed only under mutex_
+  std::vector<char> buffer_;  // guarded by mutex_
+  std::atomic<std::size_t> capacity_{
+      0};  // the fill limit, <= buffer_.size(); changed only under mutex_
   std::atomic<std::uint64_t> written_{0};  // changed only under mutex_
   std::atomic<std::uint64_t> read_{0};     // changed only under mutex_
   std::atomic<bool> ended_{false};

@@ -22,13 +22,16 @@ const char* InputFormatFor(std::string_view contentType) {
     const char* format;
   };
   static constexpr Entry kTable[] = {
-      {"audio/mpeg", "mp3"},          {"audio/mp3", "mp3"},           {"audio/mpeg3", "mp3"},
-      {"audio/x-mpeg", "mp3"},        {"audio/aac", "aac"},           {"audio/aacp", "aac"},
-      {"audio/x-aac", "aac"},         {"application/ogg", "ogg"},     {"audio/ogg", "ogg"},
-      {"audio/x-ogg", "ogg"},         {"audio/opus", "ogg"},          {"audio/vorbis", "ogg"},
-      {"video/x-ms-asf", "asf"},      {"audio/x-ms-wma", "asf"},      {"video/x-ms-wma", "asf"},
-      {"application/vnd.ms-asf", "asf"}, {"audio/mp4", "mov"},        {"audio/x-m4a", "mov"},
-      {"audio/m4a", "mov"},           {"video/mp4", "mov"},
+      {"audio/mpeg", "mp3"},     {"audio/mp3", "mp3"},
+      {"audio/mpeg3", "mp3"},    {"audio/x-mpeg", "mp3"},
+      {"audio/aac", "aac"},      {"audio/aacp", "aac"},
+      {"audio/x-aac", "aac"},    {"application/ogg", "ogg"},
+      {"audio/ogg", "ogg"},      {"audio/x-ogg", "ogg"},
+      {"audio/opus", "ogg"},     {"audio/vorbis", "ogg"},
+      {"video/x-ms-asf", "asf"}, {"audio/x-ms-wma", "asf"},
+      {"video/x-ms-wma", "asf"}, {"application/vnd.ms-asf", "asf"},
+      {"audio/mp4", "mov"},      {"audio/x-m4a", "mov"},
+      {"audio/m4a", "mov"},      {"video/mp4", "mov"},
   };
   for (const auto& entry : kTable) {
     if (EqualsNoCase(type, entry.type)) return entry.format;
@@ -42,7 +45,8 @@ constexpr int kIoBufferBytes = 16 * 1024;
 constexpr int kProbeBytes = 64 * 1024;
 // What the format recognition may read before a stream counts as no audio at all.
 constexpr std::uint64_t kRecognizeBytes = 128 * 1024;
-constexpr auto kFullWait = std::chrono::milliseconds(20);  // well inside the smallest PCM ring (~0.1 s)
+constexpr auto kFullWait =
+    std::chrono::milliseconds(20);  // well inside the smallest PCM ring (~0.1 s)
 constexpr auto kPlayOutWait = std::chrono::milliseconds(20);
 
 int ReadRing(void* opaque, uint8_t* buffer, int size) {
@@ -62,7 +66,9 @@ TagEntries Entries(const AVDictionary* dictionary) {
   return entries;
 }
 
-int Interrupted(void* opaque) { return static_cast<Stream*>(opaque)->Dead() ? 1 : 0; }
+int Interrupted(void* opaque) {
+  return static_cast<Stream*>(opaque)->Dead() ? 1 : 0;
+}
 
 class Decoder {
  public:
@@ -125,7 +131,8 @@ int Decoder::Open() {
   // The first audio stream; the sample rate and channels come from the decoder, so the
   // stream-info pass (which reads ahead) is not needed.
   for (unsigned i = 0; i < format_->nb_streams && index_ < 0; ++i) {
-    if (format_->streams[i]->codecpar->codec_type == AVMEDIA_TYPE_AUDIO) index_ = static_cast<int>(i);
+    if (format_->streams[i]->codecpar->codec_type == AVMEDIA_TYPE_AUDIO)
+      index_ = static_cast<int>(i);
   }
   if (index_ < 0) return BASS_ERROR_FILEFORM;
   // What the headers carried is the start, not a change.
@@ -152,7 +159,8 @@ DWORD Decoder::ChannelType() const {
   const std::string_view name = format_->iformat->name;
   const auto codec = format_->streams[index_]->codecpar->codec_id;
   if (name == "ogg") return BASS_CTYPE_STREAM_OGG;
-  if (name == "asf") return codec == AV_CODEC_ID_MP3 ? BASS_CTYPE_STREAM_WMA_MP3 : BASS_CTYPE_STREAM_WMA;
+  if (name == "asf")
+    return codec == AV_CODEC_ID_MP3 ? BASS_CTYPE_STREAM_WMA_MP3 : BASS_CTYPE_STREAM_WMA;
   if (name == "aac") return BASS_CTYPE_STREAM_AAC;
   if (name.starts_with("mov")) return BASS_CTYPE_STREAM_MP4;
   if (codec == AV_CODEC_ID_MP1) return BASS_CTYPE_STREAM_MP1;
@@ -169,8 +177,8 @@ void Decoder::PublishTags(bool changed) {
   const std::string_view name = format_->iformat->name;
   AVStream* stream = format_->streams[index_];
   if (name == "ogg") {
-    const auto comments = Entries(av_dict_count(stream->metadata) ? stream->metadata
-                                                                  : format_->metadata);
+    const auto comments =
+        Entries(av_dict_count(stream->metadata) ? stream->metadata : format_->metadata);
     stream_->SetTag(BASS_TAG_OGG, OggTagSeries(comments), 0);
     if (!stream_->HasIcyMetadata()) {
       if (auto title = ShoutcastTitle(comments))
@@ -178,7 +186,8 @@ void Decoder::PublishTags(bool changed) {
     }
     if (changed) stream_->Fire(BASS_SYNC_OGG_CHANGE);
   } else if (name == "asf") {
-    stream_->SetTag(BASS_TAG_WMA, AsfTagSeries(Entries(format_->metadata)), changed ? BASS_SYNC_WMA_CHANGE : 0);
+    stream_->SetTag(BASS_TAG_WMA, AsfTagSeries(Entries(format_->metadata)),
+                    changed ? BASS_SYNC_WMA_CHANGE : 0);
   }
 }
 
@@ -230,9 +239,9 @@ bool Decoder::Emit(AVFrame* frame) {
   if (capacity <= 0) return true;
   converted_.resize(static_cast<std::size_t>(capacity) * 2);
   auto* out = reinterpret_cast<uint8_t*>(converted_.data());
-  const int frames = swr_convert(resampler_, &out, capacity,
-                                 const_cast<const uint8_t**>(frame->extended_data),
-                                 frame->nb_samples);
+  const int frames =
+      swr_convert(resampler_, &out, capacity, const_cast<const uint8_t**>(frame->extended_data),
+                  frame->nb_samples);
   return frames <= 0 || Store(converted_.data(), frames);
 }
 

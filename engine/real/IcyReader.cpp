@@ -51,8 +51,7 @@ std::optional<std::size_t> ParseMetaInt(std::optional<std::string> value) {
   long n = 0;
   const auto* end = value->data() + value->size();
   const auto [ptr, ec] = std::from_chars(value->data(), end, n);
-  if (ec != std::errc() || ptr != end || n <= 0 || n > IcyReader::kMaxMetaInt)
-    return std::nullopt;
+  if (ec != std::errc() || ptr != end || n <= 0 || n > IcyReader::kMaxMetaInt) return std::nullopt;
   return static_cast<std::size_t>(n);
 }
 

@@ -235,8 +235,7 @@ bool Transfer::StartAudio() {
       length = n;
   }
   stream_->PublishHeaders(headers_.IsIcy(), headers_.Series(),
-                          headers_.Value("content-type").value_or(""), length,
-                          metaint.has_value());
+                          headers_.Value("content-type").value_or(""), length, metaint.has_value());
   mode_ = Mode::kAudio;
   return true;
 }
@@ -309,8 +308,7 @@ void RunNetwork(std::shared_ptr<Stream> stream) {
       stream->Fail(transfer.BodyIsPlaylist() ? BASS_ERROR_PLAYLIST : BASS_ERROR_FILEFORM);
       break;
     }
-    if (depth + 1 > kMaxPlaylistDepth || !IsStreamAddress(*next) ||
-        !visited.insert(*next).second) {
+    if (depth + 1 > kMaxPlaylistDepth || !IsStreamAddress(*next) || !visited.insert(*next).second) {
       stream->Fail(BASS_ERROR_PLAYLIST);
       break;
     }

@@ -11,9 +11,18 @@ namespace engine {
 namespace {
 
 constexpr std::array kPlaylistTypes = {
-    "audio/x-scpls",   "audio/scpls",     "application/pls+xml",           "audio/x-mpegurl",
-    "audio/mpegurl",   "application/x-mpegurl", "application/vnd.apple.mpegurl", "video/x-ms-asx",
-    "audio/x-ms-asx",  "video/x-ms-wax",  "audio/x-ms-wax",                "video/x-ms-wvx",
+    "audio/x-scpls",
+    "audio/scpls",
+    "application/pls+xml",
+    "audio/x-mpegurl",
+    "audio/mpegurl",
+    "application/x-mpegurl",
+    "application/vnd.apple.mpegurl",
+    "video/x-ms-asx",
+    "audio/x-ms-asx",
+    "video/x-ms-wax",
+    "audio/x-ms-wax",
+    "video/x-ms-wvx",
 };
 
 std::string_view SkipBomAndBlanks(std::string_view text) {
@@ -111,8 +120,8 @@ BodyKind ClassifyBody(std::string_view contentType, std::string_view start) {
     if (EqualsNoCase(type, known)) return BodyKind::kPlaylist;
   }
   const bool textual = type.empty() || StartsWithNoCase(type, "text/");
-  if (textual && IsText(start.substr(0, 512)) && (head.empty() || head.front() == '#' ||
-                                                   LooksLikeAddress(head)))
+  if (textual && IsText(start.substr(0, 512)) &&
+      (head.empty() || head.front() == '#' || LooksLikeAddress(head)))
     return BodyKind::kUndecided;
   return BodyKind::kAudio;
 }

@@ -64,8 +64,7 @@ class Real : public Backend {
   DWORD ChannelGetLevel(DWORD handle) override;
   BOOL ChannelGetInfo(DWORD handle, BASS_CHANNELINFO* info) override;
   std::optional<std::string> ChannelGetTags(DWORD handle, DWORD tags) override;
-  HSYNC ChannelSetSync(DWORD handle, DWORD type, QWORD param, SYNCPROC* proc,
-                       void* user) override;
+  HSYNC ChannelSetSync(DWORD handle, DWORD type, QWORD param, SYNCPROC* proc, void* user) override;
   QWORD ChannelSeconds2Bytes(DWORD handle, double pos) override;
 
  private:
@@ -86,10 +85,10 @@ class Real : public Backend {
   std::atomic<HSYNC> nextSync_{1};
 
   std::mutex mutex_;
-  std::string agent_ = kDefaultAgent;                  // guarded by mutex_
-  std::unique_ptr<Output> output_;                     // guarded by mutex_
+  std::string agent_ = kDefaultAgent;                   // guarded by mutex_
+  std::unique_ptr<Output> output_;                      // guarded by mutex_
   std::map<HSTREAM, std::shared_ptr<Stream>> streams_;  // guarded by mutex_
-  HSTREAM nextHandle_ = 0x10000001;                    // guarded by mutex_
+  HSTREAM nextHandle_ = 0x10000001;                     // guarded by mutex_
 };
 
 // Process-wide and never destroyed: detached stream threads may still run at exit.
@@ -123,13 +122,25 @@ HPLUGIN Real::PluginLoad(const char* file, DWORD) {
 
 BOOL Real::SetConfig(DWORD option, DWORD value) {
   switch (option) {
-    case BASS_CONFIG_BUFFER: bufferMs_ = std::clamp<DWORD>(value, 10, 5000); break;
-    case BASS_CONFIG_NET_TIMEOUT: timeoutMs_ = std::clamp<DWORD>(value, 100, 600000); break;
-    case BASS_CONFIG_NET_BUFFER: netBufferMs_ = std::clamp<DWORD>(value, 100, 60000); break;
-    case BASS_CONFIG_NET_PREBUF: prebufPercent_ = std::min<DWORD>(value, 100); break;
-    case BASS_CONFIG_NET_PLAYLIST: playlists_ = value; break;
-    case BASS_CONFIG_UPDATETHREADS: break;  // each stream has its own threads
-    default: return Fail(BASS_ERROR_ILLTYPE, kFalse);
+    case BASS_CONFIG_BUFFER:
+      bufferMs_ = std::clamp<DWORD>(value, 10, 5000);
+      break;
+    case BASS_CONFIG_NET_TIMEOUT:
+      timeoutMs_ = std::clamp<DWORD>(value, 100, 600000);
+      break;
+    case BASS_CONFIG_NET_BUFFER:
+      netBufferMs_ = std::clamp<DWORD>(value, 100, 60000);
+      break;
+    case BASS_CONFIG_NET_PREBUF:
+      prebufPercent_ = std::min<DWORD>(value, 100);
+      break;
+    case BASS_CONFIG_NET_PLAYLIST:
+      playlists_ = value;
+      break;
+    case BASS_CONFIG_UPDATETHREADS:
+      break;  // each stream has its own threads
+    default:
+      return Fail(BASS_ERROR_ILLTYPE, kFalse);
   }
   return Ok(kTrue);
 }
@@ -193,8 +204,7 @@ StreamOptions Real::OptionsFor(const char* url, DWORD flags, DOWNLOADPROC* proc,
   return options;
 }
 
-HSTREAM Real::StreamCreateURL(const char* url, DWORD, DWORD flags, DOWNLOADPROC* proc,
-                              void* user) {
+HSTREAM Real::StreamCreateURL(const char* url, DWORD, DWORD flags, DOWNLOADPROC* proc, void* user) {
   std::shared_ptr<Stream> stream;
   {
     std::lock_guard lock(mutex_);
@@ -275,8 +285,10 @@ QWORD Real::StreamGetFilePosition(HSTREAM handle, DWORD mode) {
   if (!stream) return kFilePosError;
   const auto& ring = stream->ring;
   switch (mode) {
-    case BASS_FILEPOS_CURRENT: return ring.Consumed();
-    case BASS_FILEPOS_DOWNLOAD: return ring.Written();
+    case BASS_FILEPOS_CURRENT:
+      return ring.Consumed();
+    case BASS_FILEPOS_DOWNLOAD:
+      return ring.Written();
     case BASS_FILEPOS_END: {
       // Streamed in blocks, the data never all exists at once: the end is the buffer's size.
       const auto length = stream->ContentLength();
@@ -286,7 +298,8 @@ QWORD Real::StreamGetFilePosition(HSTREAM handle, DWORD mode) {
     case BASS_FILEPOS_WMA_BUFFER:
       if (!stream->IsAsf()) return Fail(BASS_ERROR_NOTAVAIL, kFilePosError);
       return ring.Capacity() ? std::min<QWORD>(ring.Fill() * 100 / ring.Capacity(), 100) : 0;
-    default: return Fail(BASS_ERROR_ILLPARAM, kFilePosError);
+    default:
+      return Fail(BASS_ERROR_ILLPARAM, kFilePosError);
   }
 }
 

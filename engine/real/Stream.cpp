@@ -7,12 +7,13 @@ namespace engine {
 Stream::Stream(HSTREAM handle, StreamOptions opts)
     : handle(handle),
       options(std::move(opts)),
-      pcm(std::max<std::size_t>(options.outputRate * std::max<DWORD>(options.bufferMs, 100) /
-                                    1000,
+      pcm(std::max<std::size_t>(options.outputRate * std::max<DWORD>(options.bufferMs, 100) / 1000,
                                 4096)),
       multi_(curl_multi_init()) {}
 
-Stream::~Stream() { curl_multi_cleanup(multi_); }
+Stream::~Stream() {
+  curl_multi_cleanup(multi_);
+}
 
 void Stream::Kill() {
   dead_ = true;
@@ -63,7 +64,8 @@ void Stream::Fail(int error) {
 Stream::Phase Stream::WaitFor(Phase phase, std::chrono::steady_clock::time_point deadline) {
   std::unique_lock lock(mutex_);
   changed_.wait_until(lock, deadline, [&] {
-    return Dead() || phase_ == Phase::kFailed || static_cast<int>(phase_) >= static_cast<int>(phase);
+    return Dead() || phase_ == Phase::kFailed ||
+           static_cast<int>(phase_) >= static_cast<int>(phase);
   });
   return phase_;
 }
@@ -125,11 +127,20 @@ void Stream::SetTag(DWORD type, std::string value, DWORD sync) {
   {
     std::lock_guard lock(mutex_);
     switch (type) {
-      case BASS_TAG_META: meta_ = std::move(value); break;
-      case BASS_TAG_OGG: ogg_ = std::move(value); break;
-      case BASS_TAG_WMA: wma_ = std::move(value); break;
-      case BASS_TAG_WMA_META: wmaMeta_ = std::move(value); break;
-      default: return;
+      case BASS_TAG_META:
+        meta_ = std::move(value);
+        break;
+      case BASS_TAG_OGG:
+        ogg_ = std::move(value);
+        break;
+      case BASS_TAG_WMA:
+        wma_ = std::move(value);
+        break;
+      case BASS_TAG_WMA_META:
+        wmaMeta_ = std::move(value);
+        break;
+      default:
+        return;
     }
   }
   if (sync) Fire(sync);

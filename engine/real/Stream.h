@@ -124,17 +124,17 @@ class Stream {
 
   mutable std::mutex mutex_;
   std::condition_variable changed_;
-  Phase phase_ = Phase::kConnecting;        // guarded by mutex_
-  int error_ = BASS_OK;                     // guarded by mutex_
-  bool icy_ = false;                        // guarded by mutex_
-  bool icyMetadata_ = false;                // guarded by mutex_
-  std::string headerSeries_;                // guarded by mutex_
-  std::string contentType_;                 // guarded by mutex_
-  std::optional<std::uint64_t> contentLength_;  // guarded by mutex_
+  Phase phase_ = Phase::kConnecting;                       // guarded by mutex_
+  int error_ = BASS_OK;                                    // guarded by mutex_
+  bool icy_ = false;                                       // guarded by mutex_
+  bool icyMetadata_ = false;                               // guarded by mutex_
+  std::string headerSeries_;                               // guarded by mutex_
+  std::string contentType_;                                // guarded by mutex_
+  std::optional<std::uint64_t> contentLength_;             // guarded by mutex_
   std::optional<std::string> meta_, ogg_, wma_, wmaMeta_;  // guarded by mutex_
-  BASS_CHANNELINFO info_{};                 // guarded by mutex_
-  std::vector<Sync> syncs_;                 // guarded by mutex_
-  std::deque<DWORD> events_;                // guarded by mutex_
+  BASS_CHANNELINFO info_{};                                // guarded by mutex_
+  std::vector<Sync> syncs_;                                // guarded by mutex_
+  std::deque<DWORD> events_;                               // guarded by mutex_
 };
 
 }  // namespace engine

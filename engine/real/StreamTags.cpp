@@ -41,8 +41,8 @@ std::string AsfTagSeries(const TagEntries& tags) {
   for (const auto& [key, value] : tags) {
     // FFmpeg files the ASF "Author" under the generic name "artist".
     const std::string name = EqualsNoCase(key, "artist") || EqualsNoCase(key, "author") ? "author"
-                             : EqualsNoCase(key, "title")                            ? "title"
-                                                                                    : key;
+                             : EqualsNoCase(key, "title")                               ? "title"
+                                                                                        : key;
     Append(series, name + "=" + value);
   }
   series += '\0';

@@ -11,8 +11,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string_view body(reinterpret_cast<const char*>(data + 1), size - 1);
   const char* types[] = {"", "text/plain", "audio/x-scpls", "video/x-ms-asf", "audio/mpeg"};
   engine::ClassifyBody(types[data[0] % 5], body);
-  const auto entry = engine::FirstPlaylistEntry(body, "http://example.com/dir/list.pls",
-                                                data[0] & 0x80);
+  const auto entry =
+      engine::FirstPlaylistEntry(body, "http://example.com/dir/list.pls", data[0] & 0x80);
   if (entry) {
     if (entry->find_first_of(std::string("\r\n\0", 3)) != std::string::npos) std::abort();
     if (entry->rfind("http://", 0) != 0 && entry->rfind("https://", 0) != 0 &&

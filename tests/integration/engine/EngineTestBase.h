@@ -28,10 +28,10 @@ class EngineTest : public ::testing::Test {
     setenv("SDL_DISKAUDIOFILE", capture_.c_str(), 1);
     const std::string dir = FixtureDir() + "/";
     server_ = std::make_unique<Server>(std::vector<std::string>{
-        "--audio", "mp3=" + dir + "tone.mp3", "--audio", "aac=" + dir + "tone.aac",
-        "--audio", "ogg=" + dir + "tone.ogg", "--audio", "opus=" + dir + "tone.opus",
-        "--audio", "mp4=" + dir + "tone.mp4", "--audio", "wma=" + dir + "tone.wma",
-        "--audio", "chain=" + dir + "chain.ogg@128"});
+        "--audio", "mp3=" + dir + "tone.mp3", "--audio", "aac=" + dir + "tone.aac", "--audio",
+        "ogg=" + dir + "tone.ogg", "--audio", "opus=" + dir + "tone.opus", "--audio",
+        "mp4=" + dir + "tone.mp4", "--audio", "wma=" + dir + "tone.wma", "--audio",
+        "chain=" + dir + "chain.ogg@128"});
     ASSERT_TRUE(BASS_Init(-1, kRate, 0, nullptr, nullptr)) << BASS_ErrorGetCode();
     initialised_ = true;
     BASS_SetConfig(BASS_CONFIG_NET_PLAYLIST, 1);

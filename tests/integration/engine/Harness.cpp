@@ -57,7 +57,9 @@ std::string Server::Url(const std::string& path) const {
   return "http://127.0.0.1:" + std::to_string(port_) + path;
 }
 
-std::string FixtureDir() { return ENGINE_FIXTURES; }
+std::string FixtureDir() {
+  return ENGINE_FIXTURES;
+}
 
 bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds limit) {
   const auto end = std::chrono::steady_clock::now() + limit;

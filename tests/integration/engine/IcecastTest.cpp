@@ -68,13 +68,15 @@ TEST_F(IcecastTest, PlaysTheToneAndFollowsTheAdminTitle) {
   BASS_ChannelSetSync(stream, BASS_SYNC_META, 0, OnMeta, &titles);
   BASS_ChannelPlay(stream, kFalse);
   Shell("bash " ICECAST_SCRIPT " title " + dir_ + " 'Engine Check' 2>&1");
-  EXPECT_TRUE(WaitUntil([&] {
-    std::lock_guard lock(titles.mutex);
-    for (const auto& title : titles.seen) {
-      if (title.find("StreamTitle='Engine Check';") != std::string::npos) return true;
-    }
-    return false;
-  }, 20s));
+  EXPECT_TRUE(WaitUntil(
+      [&] {
+        std::lock_guard lock(titles.mutex);
+        for (const auto& title : titles.seen) {
+          if (title.find("StreamTitle='Engine Check';") != std::string::npos) return true;
+        }
+        return false;
+      },
+      20s));
   ASSERT_TRUE(WaitUntil([&] { return FileFrames(capture_) > 2 * kRate; }, 20s));
   CloseOutput();
   EXPECT_EQ(DominantFrequency(ReadLeft(capture_), kRate), 440);

@@ -46,7 +46,9 @@ INSTANTIATE_TEST_SUITE_P(
                       // No usable Content-Type: the format is recognised from the bytes.
                       FormatCase{"fmt=mp3&ctype=application/octet-stream", 440,
                                  BASS_CTYPE_STREAM_MP3, 44100}),
-    [](const auto& info) { return std::to_string(info.param.tone) + "Hz" + std::to_string(info.index); });
+    [](const auto& info) {
+      return std::to_string(info.param.tone) + "Hz" + std::to_string(info.index);
+    });
 
 // Volume 0.5 halves the output; levels are measured before the volume; pause is silence.
 TEST_F(EngineTest, VolumeHalvesAndPauseSilences) {
@@ -80,7 +82,8 @@ TEST_F(EngineTest, VolumeHalvesAndPauseSilences) {
   ASSERT_GT(fullPeak, 1000);
   EXPECT_NEAR(static_cast<double>(halfPeak) / fullPeak, 0.5, 0.03);
   EXPECT_EQ(Peak(window(paused)), 0);
-  EXPECT_NEAR(static_cast<double>(halfLevel & 0xFFFF), fullLevel & 0xFFFF, (fullLevel & 0xFFFF) * 0.1);
+  EXPECT_NEAR(static_cast<double>(halfLevel & 0xFFFF), fullLevel & 0xFFFF,
+              (fullLevel & 0xFFFF) * 0.1);
   EXPECT_EQ(fullLevel & 0xFFFF, fullLevel >> 16);
 }
 

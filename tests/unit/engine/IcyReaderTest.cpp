@@ -61,8 +61,8 @@ TEST(IcyReader, WithoutMetaIntEverythingIsAudio) {
 TEST(IcyReader, StopsWhenTheAudioSinkRefuses) {
   IcyReader reader(4);
   int calls = 0;
-  EXPECT_FALSE(reader.Feed("abcdefgh", 8, [&](const char*, std::size_t) { return ++calls < 1; },
-                           [](std::string) {}));
+  EXPECT_FALSE(reader.Feed(
+      "abcdefgh", 8, [&](const char*, std::size_t) { return ++calls < 1; }, [](std::string) {}));
   EXPECT_EQ(calls, 1);
 }
 
@@ -71,9 +71,14 @@ TEST(IcyReader, MetaIntHeaderValues) {
     std::optional<std::string> value;
     std::optional<std::size_t> expected;
   } cases[] = {
-      {std::nullopt, std::nullopt}, {"0", std::nullopt},    {"-16000", std::nullopt},
-      {"abc", std::nullopt},        {"16000x", std::nullopt}, {"99999999999", std::nullopt},
-      {"16000", 16000u},            {"1", 1u},
+      {std::nullopt, std::nullopt},
+      {"0", std::nullopt},
+      {"-16000", std::nullopt},
+      {"abc", std::nullopt},
+      {"16000x", std::nullopt},
+      {"99999999999", std::nullopt},
+      {"16000", 16000u},
+      {"1", 1u},
   };
   for (const auto& c : cases) EXPECT_EQ(ParseMetaInt(c.value), c.expected) << c.value.value_or("-");
 }

@@ -12,8 +12,7 @@ TEST(StreamTags, OggCommentsBecomeASeries) {
 }
 
 TEST(StreamTags, OggTitleInShoutcastForm) {
-  EXPECT_EQ(ShoutcastTitle({{"artist", "Band"}, {"title", "Song"}}),
-            "StreamTitle='Band - Song';");
+  EXPECT_EQ(ShoutcastTitle({{"artist", "Band"}, {"title", "Song"}}), "StreamTitle='Band - Song';");
   EXPECT_EQ(ShoutcastTitle({{"TITLE", "Song"}}), "StreamTitle='Song';");
   EXPECT_EQ(ShoutcastTitle({{"artist", "Band"}}), std::nullopt);
 }
