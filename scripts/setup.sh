@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config git ccache
-  qt6-base-dev libqt6svg6-dev qt6-base-dev-tools
+  qt6-base-dev qt6-base-dev-tools
   libavformat-dev libavcodec-dev libavutil-dev libswresample-dev
   libcurl4-openssl-dev libsdl2-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
