@@ -191,7 +191,9 @@ void Stream::RunEvents() {
 }
 
 bool Stream::ReadyToResume() const {
-  if (decodeEnded.load() || pcm.FreeFrames() == 0) return true;
+  // Never waits for ever: while stalled the decoder fills the PCM ring and then stops
+  // reading, so the byte ring fills up to its capacity.
+  if (decodeEnded.load()) return true;
   const std::size_t capacity = ring.Capacity();
   return capacity > 0 && ring.Fill() * 100 >= capacity * options.prebufPercent;
 }
