@@ -191,9 +191,9 @@ void Stream::RunEvents() {
 }
 
 bool Stream::ReadyToResume() const {
-  // Never waits for ever: while stalled the decoder fills the PCM ring and then stops
-  // reading, so the byte ring fills up to its capacity.
-  if (decodeEnded.load()) return true;
+  // While stalled the decoder fills the PCM ring and then stops reading, so the byte ring
+  // fills up to its capacity, unless the download has ended: then what is left plays out.
+  if (decodeEnded.load() || ring.Ended()) return true;
   const std::size_t capacity = ring.Capacity();
   return capacity > 0 && ring.Fill() * 100 >= capacity * options.prebufPercent;
 }

@@ -112,16 +112,22 @@ TEST_F(EngineTest, StallsAndResumes) {
   EXPECT_TRUE(WaitUntil([&] { return BASS_ChannelIsActive(stream) == BASS_ACTIVE_PLAYING; }));
 }
 
-// With auto-free, a stream whose download ended frees itself once it has been played out.
+// With auto-free, a stream whose download ended frees itself once it has been played out;
+// also when it stalled first and the rest of it is less than the pre-buffer.
 TEST_F(EngineTest, AutoFreeAfterTheEnd) {
-  const HSTREAM stream = Open("/stream?fmt=mp3&close_after=24000",
-                              BASS_STREAM_BLOCK | BASS_STREAM_STATUS | BASS_STREAM_AUTOFREE);
-  ASSERT_NE(stream, 0u);
-  BASS_ChannelPlay(stream, kFalse);
-  EXPECT_TRUE(WaitUntil([&] { return BASS_ChannelIsActive(stream) == BASS_ACTIVE_STOPPED; }));
-  EXPECT_TRUE(WaitUntil([&] { return !BASS_ChannelGetTags(stream, BASS_TAG_HTTP); }));
-  EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_HANDLE);
-  EXPECT_FALSE(BASS_StreamFree(stream));
+  for (const char* query : {"/stream?fmt=mp3&close_after=24000",
+                            "/stream?fmt=mp3&burst=16000&stall_after=40000&stall_for=2"
+                            "&close_after=56000"}) {
+    const HSTREAM stream =
+        Open(query, BASS_STREAM_BLOCK | BASS_STREAM_STATUS | BASS_STREAM_AUTOFREE);
+    ASSERT_NE(stream, 0u) << query;
+    BASS_ChannelPlay(stream, kFalse);
+    EXPECT_TRUE(WaitUntil([&] { return BASS_ChannelIsActive(stream) == BASS_ACTIVE_STOPPED; }))
+        << query;
+    EXPECT_TRUE(WaitUntil([&] { return !BASS_ChannelGetTags(stream, BASS_TAG_HTTP); })) << query;
+    EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_HANDLE);
+    EXPECT_FALSE(BASS_StreamFree(stream));
+  }
 }
 
 }  // namespace
