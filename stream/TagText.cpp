@@ -2,6 +2,7 @@
 
 #include <limits>
 
+#include "engine/bass.h"
 #include "text/Text.h"
 
 namespace stream {
@@ -87,6 +88,26 @@ std::int32_t WholeNumber(std::string_view text) {
   if (!negative) value = -value;
   if (value > std::numeric_limits<std::int32_t>::max()) return 0;
   return static_cast<std::int32_t>(value);
+}
+
+const char* FormatNameOfType(std::uint32_t ctype) {
+  switch (ctype) {
+    case BASS_CTYPE_STREAM_OGG:
+      return "ogg";
+    case BASS_CTYPE_STREAM_MP1:
+    case BASS_CTYPE_STREAM_MP2:
+    case BASS_CTYPE_STREAM_MP3:
+      return "mp3";
+    case BASS_CTYPE_STREAM_WMA:
+    case BASS_CTYPE_STREAM_WMA_MP3:
+      return "wma";
+    case BASS_CTYPE_STREAM_AAC:
+      return "aac";
+    case BASS_CTYPE_STREAM_MP4:
+      return "mp4";
+    default:
+      return nullptr;
+  }
 }
 
 }  // namespace stream

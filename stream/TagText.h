@@ -33,4 +33,7 @@ std::string TextAfter(std::string_view text, char separator);
 // overflow gives 0.
 std::int32_t WholeNumber(std::string_view text);
 
+// "ogg", "mp3", "wma", "aac" or "mp4" for an engine channel type, nullptr for any other.
+const char* FormatNameOfType(std::uint32_t ctype);
+
 }  // namespace stream

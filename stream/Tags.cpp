@@ -57,23 +57,7 @@ const char* StreamFormatName() {
 const char* StreamFormatName(HSTREAM channel) {
   BASS_CHANNELINFO info{};
   if (!BASS_ChannelGetInfo(channel, &info)) return nullptr;
-  switch (info.ctype) {
-    case BASS_CTYPE_STREAM_OGG:
-      return "ogg";
-    case BASS_CTYPE_STREAM_MP1:
-    case BASS_CTYPE_STREAM_MP2:
-    case BASS_CTYPE_STREAM_MP3:
-      return "mp3";
-    case BASS_CTYPE_STREAM_WMA:
-    case BASS_CTYPE_STREAM_WMA_MP3:
-      return "wma";
-    case BASS_CTYPE_STREAM_AAC:
-      return "aac";
-    case BASS_CTYPE_STREAM_MP4:
-      return "mp4";
-    default:
-      return nullptr;
-  }
+  return FormatNameOfType(info.ctype);
 }
 
 std::int32_t StreamBitrate() {

@@ -15,8 +15,14 @@
 #include <thread>
 
 #include "engine/bass.h"
+#include "stream/TagText.h"
 
 namespace {
+
+std::string FormatText(DWORD ctype) {
+  const char* name = stream::FormatNameOfType(ctype);
+  return name ? name : "other";
+}
 
 struct Options {
   bool play = true;
@@ -59,26 +65,6 @@ const char* ErrorText(int code) {
       return "playlist at the address was empty, too deep or a loop";
     default:
       return "unknown error";
-  }
-}
-
-const char* FormatName(DWORD ctype) {
-  switch (ctype) {
-    case BASS_CTYPE_STREAM_OGG:
-      return "ogg";
-    case BASS_CTYPE_STREAM_MP1:
-    case BASS_CTYPE_STREAM_MP2:
-    case BASS_CTYPE_STREAM_MP3:
-      return "mp3";
-    case BASS_CTYPE_STREAM_WMA:
-    case BASS_CTYPE_STREAM_WMA_MP3:
-      return "wma";
-    case BASS_CTYPE_STREAM_AAC:
-      return "aac";
-    case BASS_CTYPE_STREAM_MP4:
-      return "mp4";
-    default:
-      return "other";
   }
 }
 
@@ -173,7 +159,7 @@ int main(int argc, char** argv) {
   PrintSeries("WMA tags", BASS_ChannelGetTags(stream, BASS_TAG_WMA));
   BASS_CHANNELINFO info;
   BASS_ChannelGetInfo(stream, &info);
-  Print("format: " + std::string(FormatName(info.ctype)) + ", " + std::to_string(info.freq) +
+  Print("format: " + FormatText(info.ctype) + ", " + std::to_string(info.freq) +
         " Hz, " + std::to_string(info.chans) + " channel(s)");
   Print("buffer: " + std::to_string(BASS_StreamGetFilePosition(stream, BASS_FILEPOS_END)) +
         " bytes");

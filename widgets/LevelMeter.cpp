@@ -1,45 +1,12 @@
 #include "widgets/LevelMeter.h"
 
+#include "widgets/MeterProperties.h"
+
 namespace widgets {
 
 void ApplyLevelMeterProperties(BlockBarWidget& meter, int left, int top) {
   meter.move(left, top);
-  TBlockBar& bar = meter.Bar();
-  // As a stored form is loaded: sizes wait for the orientation, which derives everything.
-  bar.BeginLoad();
-  bar.SetWidth(20);
-  bar.SetHeight(112);
-  bar.SetOrientation(boVertical);
-  bar.SetBarKind(bkCylinder);
-  bar.SetBarLook(blMetal);
-  bar.SetRoundCorner(false);
-  bar.SetBackgroundColor(clMaroon);
-  bar.SetBarColor(clRed);
-  bar.SetStartColor(clRed);
-  bar.SetFinalColor(8454016);
-  bar.SetShowInactivePos(true);
-  bar.SetInvertInactPos(false);
-  bar.SetInactivePosColor(clWhite);
-  bar.SetShaped(true);
-  bar.SetShapeColor(15132415);
-  bar.SetBlockSize(4);
-  bar.SetSpaceSize(1);
-  bar.SetShowFullBlock(false);
-  bar.SetMaximum(65535);
-  bar.SetPosition(0);
-  bar.SetCaptionAlign(taLeftJustify);
-  TBarFont& font = bar.Font();
-  font.font.setFamily(QStringLiteral("MS Sans Serif"));
-  font.font.setPixelSize(11);
-  font.font.setBold(false);
-  font.font.setItalic(false);
-  font.font.setUnderline(false);
-  font.font.setStrikeOut(false);
-  font.color = clWindowText;
-  bar.SetAutoCaption(false);
-  bar.SetAutoHint(false);
-  bar.SetShowPosAsPct(false);
-  bar.EndLoad();
+  ApplyMeterProperties(meter.Bar());
 }
 
 BlockBarWidget* CreateLevelMeter(QWidget* parent, int left, int top) {

@@ -9,34 +9,15 @@
 #include <ctime>
 
 #include "widgets/BlockBar.h"
+#include "widgets/MeterProperties.h"
 
 namespace {
 
 using widgets::TBlockBar;
 
-void ConfigureMeter(TBlockBar& bar) {
-  bar.BeginLoad();
-  bar.SetWidth(20);
-  bar.SetHeight(112);
-  bar.SetOrientation(widgets::boVertical);
-  bar.SetBarKind(widgets::bkCylinder);
-  bar.SetRoundCorner(false);
-  bar.SetBackgroundColor(widgets::clMaroon);
-  bar.SetBarColor(widgets::clRed);
-  bar.SetFinalColor(8454016);
-  bar.SetShowInactivePos(true);
-  bar.SetInactivePosColor(widgets::clWhite);
-  bar.SetShapeColor(15132415);
-  bar.SetBlockSize(4);
-  bar.SetSpaceSize(1);
-  bar.SetMaximum(65535);
-  bar.SetPosition(0);
-  bar.EndLoad();
-}
-
 void BM_MeterPaint(benchmark::State& state) {
   TBlockBar bar;
-  ConfigureMeter(bar);
+  widgets::ApplyMeterProperties(bar);
   bar.SetPosition(int(state.range(0)));
   for (auto _ : state) {
     bar.Paint();
@@ -48,7 +29,7 @@ BENCHMARK(BM_MeterPaint)->Arg(0)->Arg(32768)->Arg(65535);
 // What a colour, kind or size change costs: the gradient and cylinder shading of every pixel.
 void BM_MeterBuildColorTables(benchmark::State& state) {
   TBlockBar bar;
-  ConfigureMeter(bar);
+  widgets::ApplyMeterProperties(bar);
   bool invert = false;
   for (auto _ : state) {
     invert = !invert;
@@ -69,8 +50,8 @@ double ProcessSeconds() {
 void PrintFiftyHertzShare() {
   TBlockBar left;
   TBlockBar right;
-  ConfigureMeter(left);
-  ConfigureMeter(right);
+  widgets::ApplyMeterProperties(left);
+  widgets::ApplyMeterProperties(right);
   constexpr int kSeconds = 200;
   const double start = ProcessSeconds();
   for (int tick = 0; tick < 50 * kSeconds; ++tick) {

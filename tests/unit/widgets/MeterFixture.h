@@ -4,33 +4,11 @@
 #include <set>
 
 #include "widgets/BlockBar.h"
+#include "widgets/MeterProperties.h"
 
 namespace widgets::test {
 
-inline void ConfigureMeter(TBlockBar& bar) {
-  bar.BeginLoad();
-  bar.SetWidth(20);
-  bar.SetHeight(112);
-  bar.SetOrientation(boVertical);
-  bar.SetBarKind(bkCylinder);
-  bar.SetBarLook(blMetal);
-  bar.SetRoundCorner(false);
-  bar.SetBackgroundColor(clMaroon);
-  bar.SetBarColor(clRed);
-  bar.SetStartColor(clRed);
-  bar.SetFinalColor(8454016);
-  bar.SetShowInactivePos(true);
-  bar.SetInvertInactPos(false);
-  bar.SetInactivePosColor(clWhite);
-  bar.SetShaped(true);
-  bar.SetShapeColor(15132415);
-  bar.SetBlockSize(4);
-  bar.SetSpaceSize(1);
-  bar.SetShowFullBlock(false);
-  bar.SetMaximum(65535);
-  bar.SetPosition(0);
-  bar.EndLoad();
-}
+inline void ConfigureMeter(TBlockBar& bar) { ApplyMeterProperties(bar); }
 
 // The meter's block rows, written out: 102-105, 97-100, ... 7-10, and 4-5.
 inline std::set<int> MeterBlockRows() {
