@@ -22,6 +22,12 @@ std::unique_ptr<Output> Output::Open(DWORD rate) {
   want.samples = kPeriodFrames;
   want.callback = &Output::Callback;
   want.userdata = output.get();
+  // What the callback reads is in place before the device's thread starts: SDL's own locking,
+  // which orders later writes, is invisible to the thread sanitizer. Any buffer SDL hands the
+  // callback is cut into periods of this size.
+  output->scratch_.resize(std::size_t{want.samples} * 2);
+  output->mix_.resize(std::size_t{want.samples} * 2);
+  output->streams_.reserve(16);
   SDL_AudioSpec have{};
   output->device_ = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
   if (output->device_ == 0) {
@@ -29,9 +35,6 @@ std::unique_ptr<Output> Output::Open(DWORD rate) {
     return nullptr;
   }
   output->rate_ = have.freq;
-  output->scratch_.resize(std::size_t{have.samples} * 2);
-  output->mix_.resize(std::size_t{have.samples} * 2);
-  output->streams_.reserve(16);
   SDL_PauseAudioDevice(output->device_, 0);
   return output;
 }
