@@ -152,9 +152,11 @@ std::size_t LoadTest::ServerConnections() const {
 }
 
 std::vector<std::string> LoadTest::OpenRequests() const {
+  // Connections first: the log's own request must not count as one.
+  const auto clients = OpenServerConnections(server_->Port());
   const auto requests = RequestsByClientPort(server_->Url(""));
   std::vector<std::string> open;
-  for (const int client : OpenServerConnections(server_->Port())) {
+  for (const int client : clients) {
     const auto it = requests.find(client);
     open.push_back(it == requests.end() ? "(not in the log)" : it->second);
   }

@@ -1,6 +1,7 @@
 // Two hundred play and stop clicks while a station plays: every worker they start ends, every
 // stream but one is closed, and the process holds no more threads, descriptors or connections
 // than before.
+#include <algorithm>
 #include <iostream>
 
 #include "stream/SharedState.h"

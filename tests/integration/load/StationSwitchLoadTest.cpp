@@ -1,5 +1,6 @@
 // A hundred station selections in two seconds while every station streams titles: the window
 // never stops answering, one stream stays open, and it is the last station's.
+#include <algorithm>
 #include <chrono>
 #include <iostream>
 
@@ -46,6 +47,11 @@ TEST_F(LoadTest, HundredQuickSelectionsLeaveOnlyTheLastStationPlaying) {
   EXPECT_EQ(WorkerThread.load(), 0u) << "the last worker has not finished";
   EXPECT_TRUE(Playing(channel));
   EXPECT_EQ(engine_->Alive(), std::vector<HSTREAM>{channel}) << "earlier streams still open";
+  for (const HSTREAM earlier : engine_->Created()) {
+    if (earlier != channel) {
+      EXPECT_EQ(BASS_ChannelIsActive(earlier), BASS_ACTIVE_STOPPED) << earlier;
+    }
+  }
   EXPECT_EQ(StreamUrl, StationUrl(kStations));
   EXPECT_EQ(Text("Label4"), "Station " + std::to_string(kStations));
   EXPECT_EQ(OpenRequests(),
