@@ -111,8 +111,7 @@ void LoadTest::TearDown() {
   if (!playlists_.empty()) std::filesystem::remove_all(playlists_, ignored);
 }
 
-void LoadTest::Pump(int ms) {
-  const auto end = Clock::now() + std::chrono::milliseconds(ms);
+void LoadTest::PumpTill(Clock::time_point end) {
   do {
     if (guard_) guard_->Beat();
     QCoreApplication::processEvents(QEventLoop::AllEvents, 5);

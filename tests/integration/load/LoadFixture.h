@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -29,8 +30,9 @@ class LoadTest : public testing::Test {
   void TearDown() override;
 
   TfrmMain& Window() { return *window_; }
-  // Handles the window's events for about ms milliseconds.
-  void Pump(int ms);
+  // Handles the window's events at least once, and until when / for about ms milliseconds.
+  void PumpTill(std::chrono::steady_clock::time_point when);
+  void Pump(int ms) { PumpTill(std::chrono::steady_clock::now() + std::chrono::milliseconds(ms)); }
   // Handles the window's events until done() or seconds have passed; done()'s last answer.
   bool PumpUntil(const std::function<bool()>& done, int seconds);
   // A station of the test server: a playlist file naming a stream of its own (told apart by
