@@ -97,7 +97,8 @@ void LoadTest::SetUp() {
   ui::SetMessageBoxFunction(
       [this](const ui::MessageBoxRequest& box) { boxes_.push_back(box.text.toStdString()); });
   window_ = std::make_unique<TfrmMain>();
-  if (window_->EndRequested()) GTEST_SKIP() << "the engine could not start: " << boxes_.front();
+  if (window_->EndRequested())
+    GTEST_SKIP() << "the engine could not start: " << (boxes_.empty() ? "" : boxes_.front());
 }
 
 void LoadTest::TearDown() {
