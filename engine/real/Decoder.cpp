@@ -43,6 +43,9 @@ namespace {
 
 constexpr int kIoBufferBytes = 16 * 1024;
 constexpr int kProbeBytes = 64 * 1024;
+// Nothing seeks in a stream, yet FFmpeg's MP3 and ADTS readers file a seek-index entry for
+// every frame: 24 bytes each, ~0.9 KB a second, up to its default of 1 MiB per stream.
+constexpr unsigned kIndexBytes = 4 * 1024;
 // What the format recognition may read before a stream counts as no audio at all.
 constexpr std::uint64_t kRecognizeBytes = 128 * 1024;
 constexpr auto kFullWait =
@@ -119,6 +122,7 @@ int Decoder::Open() {
   format_->flags |= AVFMT_FLAG_CUSTOM_IO;
   format_->probesize = kProbeBytes;
   format_->format_probesize = kProbeBytes;
+  format_->max_index_size = kIndexBytes;
   format_->interrupt_callback = {&Interrupted, stream_.get()};
   const char* name = InputFormatFor(stream_->ContentType());
   const AVInputFormat* input = name ? av_find_input_format(name) : nullptr;
