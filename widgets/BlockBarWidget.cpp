@@ -1,7 +1,9 @@
 #include "widgets/BlockBarWidget.h"
 
+#include <QPaintEvent>
 #include <QPainter>
 #include <QResizeEvent>
+#include <algorithm>
 
 namespace widgets {
 
@@ -24,8 +26,14 @@ void BlockBarWidget::setVisible(bool visible) {
   bar_.SetVisible(visible);
 }
 
-void BlockBarWidget::paintEvent(QPaintEvent*) {
+void BlockBarWidget::paintEvent(QPaintEvent* event) {
   bar_.Paint();
+  // After a partial paint the rest of the widget may show an older image.
+  if (event->region().contains(rect())) {
+    ImageChanged();
+  } else {
+    shown_.clear();
+  }
   QPainter painter(this);
   painter.drawImage(0, 0, bar_.Image());
 }
@@ -35,7 +43,27 @@ void BlockBarWidget::resizeEvent(QResizeEvent* event) {
 }
 
 void BlockBarWidget::RepaintRequested() {
-  update();
+  // A hidden widget is not painted, and its bar may be between two settings of a load.
+  if (!isVisible()) {
+    shown_.clear();
+    update();
+    return;
+  }
+  bar_.Paint();
+  if (ImageChanged()) update();
+}
+
+bool BlockBarWidget::ImageChanged() {
+  const QImage& image = bar_.Image();
+  const uchar* bits = image.constBits();
+  const auto size = std::size_t(image.sizeInBytes());
+  if (bits && image.size() == shownSize_ && shown_.size() == size &&
+      std::equal(bits, bits + size, shown_.begin())) {
+    return false;
+  }
+  shownSize_ = image.size();
+  shown_.assign(bits, bits ? bits + size : bits);
+  return true;
 }
 
 void BlockBarWidget::SizeChanged(int width, int height) {

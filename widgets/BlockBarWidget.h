@@ -1,8 +1,11 @@
 // The Qt face of TBlockBar: a child widget that owns the bar, forwards its own size changes
-// to it and shows the bar's off-screen image when Qt asks for a paint.
+// to it and shows the bar's off-screen image when Qt asks for a paint. A repaint request whose
+// image equals the one already on screen (or already scheduled) is not passed on to Qt: the
+// level feed asks 50 times a second, and each update costs a paint and a flush to the display.
 #pragma once
 
 #include <QWidget>
+#include <vector>
 
 #include "widgets/BlockBar.h"
 
@@ -28,8 +31,13 @@ class BlockBarWidget : public QWidget, private BlockBarHost {
   void SizeChanged(int width, int height) override;
   void HintChanged(const QString& hint) override;
   void VisibleChanged(bool visible) override;
+  // Whether the bar's image differs from the one last handed to Qt; remembers it if so.
+  bool ImageChanged();
 
   TBlockBar bar_;
+  // The image as last painted whole or scheduled for painting.
+  QSize shownSize_;
+  std::vector<uchar> shown_;
 };
 
 }  // namespace widgets

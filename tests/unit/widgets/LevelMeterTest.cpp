@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QEvent>
 #include <QWidget>
 #include <memory>
 
@@ -87,6 +88,55 @@ TEST(LevelMeter, PaintEventShowsTheBarsImage) {
   QWidget window;
   BlockBarWidget* meter = CreateLevelMeter(&window, 37, 29);
   meter->Bar().SetPosition(32768);
+  const QImage shot = meter->grab().toImage().convertToFormat(QImage::Format_RGB32);
+  meter->Bar().Paint();
+  EXPECT_EQ(shot, meter->Bar().Image());
+}
+
+// Counts the paint events a widget receives.
+class PaintCounter : public QObject {
+ public:
+  int paints = 0;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Paint) ++paints;
+    return QObject::eventFilter(watched, event);
+  }
+};
+
+// The feed sets a position every 20 ms; one that leaves the image as it is costs no paint,
+// while the bar still counts the repaint it asked for.
+TEST(LevelMeter, UnchangedImageIsNotPaintedAgain) {
+  QWidget window;
+  window.resize(543, 193);
+  BlockBarWidget* meter = CreateLevelMeter(&window, 37, 29);
+  window.show();
+  PaintCounter counter;
+  meter->installEventFilter(&counter);
+  auto settle = [] {
+    for (int i = 0; i < 5; ++i) QApplication::processEvents();
+  };
+  settle();
+  struct Step {
+    int position;
+    bool painted;
+  };
+  // 8192 and 8200 both fill 14 pixels; 0 after 0 is the stopped stream's feed.
+  const Step steps[] = {{8192, true}, {8200, false}, {8192, false}, {32768, true},
+                        {0, true},    {0, false},    {8192, true}};
+  for (const Step& step : steps) {
+    const int paints = counter.paints;
+    const int repaints = meter->Bar().RepaintCount();
+    meter->Bar().SetPosition(step.position);
+    settle();
+    EXPECT_EQ(meter->Bar().RepaintCount(), repaints + 1) << step.position;
+    EXPECT_EQ(counter.paints > paints, step.painted) << step.position;
+  }
+  meter->Bar().SetInactivePosColor(clMaroon);
+  const int paints = counter.paints;
+  settle();
+  EXPECT_GT(counter.paints, paints) << "any other change of the image is painted";
   const QImage shot = meter->grab().toImage().convertToFormat(QImage::Format_RGB32);
   meter->Bar().Paint();
   EXPECT_EQ(shot, meter->Bar().Image());
