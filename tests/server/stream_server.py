@@ -333,8 +333,8 @@ def load_audios(args):
         name = os.path.splitext(os.path.basename(path))[0].rsplit(".", 1)[-1]
         ext = os.path.splitext(path)[1].lstrip(".").lower()
         audios[ext or name] = Audio(ext or name, path)
-    for spec in args.audio:
-        name, _, rest = spec.partition("=")
+    for entry in args.audio:
+        name, _, rest = entry.partition("=")
         path, _, kbps = rest.partition("@")
         audios[name] = Audio(name, path, int(kbps) if kbps else None)
     return audios
