@@ -12,8 +12,11 @@ import select
 import shutil
 import signal
 import subprocess
+import sys
 import tempfile
-import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "server"))
+import server_control  # noqa: E402
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 SYSTEM_PYTHON = "/usr/bin/python3"
@@ -191,9 +194,4 @@ def write_pls(path, url, title):
 
 def wait_until(predicate, timeout, step=0.25):
     """Polls until `predicate` gives a true value or `timeout` passes; returns the last value."""
-    end = time.monotonic() + timeout
-    while True:
-        value = predicate()
-        if value or time.monotonic() >= end:
-            return value
-        time.sleep(step)
+    return server_control.wait_until(predicate, timeout, step)

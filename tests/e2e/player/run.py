@@ -3,25 +3,12 @@
 
 import os
 import sys
-import unittest
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, HERE)
+sys.path.insert(0, os.path.join(HERE, "..", "..", "server"))
 import harness  # noqa: E402
-
-SKIPPED = 77
-
-
-def main(names):
-    missing = harness.missing_requirements()
-    if missing:
-        print("skipped, missing: " + ", ".join(missing))
-        return SKIPPED
-    suite = unittest.defaultTestLoader.loadTestsFromNames(names)
-    result = unittest.TextTestRunner(verbosity=2).run(suite)
-    if result.wasSuccessful() and result.testsRun == len(result.skipped):
-        return SKIPPED
-    return 0 if result.wasSuccessful() else 1
-
+import suite_runner  # noqa: E402
 
 if __name__ == "__main__":
-    sys.exit(main(sys.argv[1:] or ["test_player"]))
+    sys.exit(suite_runner.run(sys.argv[1:] or ["test_player"], harness.missing_requirements()))
