@@ -225,7 +225,7 @@ def resident_mb(pid):
 class IcecastTest(PlayerTestCase):
     def test_plays_an_icecast_mount_and_shows_its_admin_title(self):
         script = os.path.join(HERE, "..", "..", "server", "icecast.sh")
-        ice = tempfile.mkdtemp(prefix="talvoranest-e2e-icecast-")  # nobody must reach it
+        ice = tempfile.mkdtemp(prefix="talvoranest-e2e-icecast-", dir="/tmp")  # nobody must reach it
         self.addCleanup(shutil.rmtree, ice, True)
         self.addCleanup(subprocess.run, ["bash", script, "stop", ice], timeout=60)
         out = subprocess.run(["bash", script, "start", ice, "550", "Icecast E2E"], check=True,

@@ -93,18 +93,13 @@ TEST_F(Selection, UnknownExtensionOrMissingFileEmptiesBothTexts) {
 }
 
 TEST_F(Selection, UnreadableSettingsFileRaisesAndKeepsTheTexts) {
-  SettingsFileBesideUs settings(Record("n", "s", "u"));
-  std::filesystem::permissions(sources::SettingsPath(), std::filesystem::perms::owner_read |
-                                                            std::filesystem::perms::others_read);
-  StationName = "kept";
-  EXPECT_TRUE(RunUnprivileged([] {
-    try {
-      sources::SelectStationTexts("");
-    } catch (const sources::InputError&) {
-      return StationName == "kept" && StreamUrl.empty() && SiteAddress.empty();
-    }
-    return false;
-  }));
+  // The check runs as a program of its own, copied with its settings file into a folder every
+  // user can reach, so that only the file's own permission refuses the reader.
+  const std::string check = folder_.CopyProgram(SETTINGS_REFUSAL_CHECK, "check");
+  const std::string settings = folder_.Write("check.dta", Record("n", "s", "u"));
+  std::filesystem::permissions(settings, std::filesystem::perms::owner_read |
+                                             std::filesystem::perms::others_read);
+  EXPECT_TRUE(RunProgramUnprivileged(check));
 }
 
 }  // namespace

@@ -11,10 +11,11 @@
 
 class TempFolder {
  public:
+  // Always under /tmp, never under $TMPDIR: an unprivileged check must reach the files, and
+  // only there are all the folders above open to every user.
   TempFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "talvoranest-XXXXXX").string();
+    std::string pattern = "/tmp/talvoranest-XXXXXX";
     path_ = ::mkdtemp(pattern.data());
-    // Others may enter, so that a check run as an unprivileged user can reach the files.
     ::chmod(path_.c_str(), 0755);
   }
   ~TempFolder() {
@@ -27,6 +28,13 @@ class TempFolder {
     return file.string();
   }
   std::string Path(const std::string& name) const { return (path_ / name).string(); }
+  // Copies a program in, open to every user, and returns the copy's path.
+  std::string CopyProgram(const std::string& program, const std::string& name) const {
+    const auto copy = path_ / name;
+    std::filesystem::copy_file(program, copy, std::filesystem::copy_options::overwrite_existing);
+    ::chmod(copy.c_str(), 0755);
+    return copy.string();
+  }
 
  private:
   std::filesystem::path path_;
@@ -40,6 +48,22 @@ bool RunUnprivileged(Check check) {
   if (child == 0) {
     if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(2);
     ::_exit(check() ? 0 : 1);
+  }
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// Runs a program the same way; true when it exited with 0. The program, and what it reads,
+// must lie where that user can reach them (a TempFolder), not in the build tree, whose
+// folders above may be closed to others.
+inline bool RunProgramUnprivileged(const std::string& program) {
+  const pid_t child = ::fork();
+  if (child == 0) {
+    if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(2);
+    char* const arguments[] = {const_cast<char*>(program.c_str()), nullptr};
+    ::execv(program.c_str(), arguments);
+    ::_exit(127);
   }
   int status = 0;
   ::waitpid(child, &status, 0);
