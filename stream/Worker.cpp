@@ -123,7 +123,7 @@ bool Run::HeaderTags() {
 bool Run::WmaHeaderTags() {
   auto tags = BASS_ChannelGetTags(channel_, BASS_TAG_WMA_META);
   if (!tags) return true;
-  for (std::string_view entry : Entries(*tags)) {
+  for (std::string_view entry : engine::SeriesEntries(*tags)) {
     if (text::StartsWith(entry, "title=")) {
       const std::string name = "1: " + text::From(entry, 7);
       if (!Send(STATUS_STATION_NAME, 0, &name)) return false;
@@ -140,7 +140,7 @@ bool Run::IcyHeaderTags() {
   if (!tags) tags = BASS_ChannelGetTags(channel_, BASS_TAG_HTTP);
   if (!tags) tags = BASS_ChannelGetTags(channel_, BASS_TAG_OGG);
   if (!tags) return true;
-  for (std::string_view entry : Entries(*tags)) {
+  for (std::string_view entry : engine::SeriesEntries(*tags)) {
     if (text::StartsWith(entry, "icy-name:")) {
       const std::string name = text::From(entry, 10);
       if (!Send(STATUS_STATION_NAME, 0, &name)) return false;

@@ -84,11 +84,7 @@ const char* StateName(DWORD state) {
 void PrintSeries(const char* title, const std::optional<std::string>& series) {
   if (!series) return;
   Print(std::string(title) + ":");
-  for (std::size_t at = 0; at < series->size() && (*series)[at] != '\0';) {
-    const auto end = series->find('\0', at);
-    Print("  " + series->substr(at, end - at));
-    at = end + 1;
-  }
+  for (std::string_view entry : engine::SeriesEntries(*series)) Print("  " + std::string(entry));
 }
 
 void OnDownload(const void* buffer, DWORD length, void*) {
@@ -159,8 +155,8 @@ int main(int argc, char** argv) {
   PrintSeries("WMA tags", BASS_ChannelGetTags(stream, BASS_TAG_WMA));
   BASS_CHANNELINFO info;
   BASS_ChannelGetInfo(stream, &info);
-  Print("format: " + FormatText(info.ctype) + ", " + std::to_string(info.freq) +
-        " Hz, " + std::to_string(info.chans) + " channel(s)");
+  Print("format: " + FormatText(info.ctype) + ", " + std::to_string(info.freq) + " Hz, " +
+        std::to_string(info.chans) + " channel(s)");
   Print("buffer: " + std::to_string(BASS_StreamGetFilePosition(stream, BASS_FILEPOS_END)) +
         " bytes");
   for (DWORD type : {BASS_SYNC_META, BASS_SYNC_OGG_CHANGE, BASS_SYNC_WMA_META})
