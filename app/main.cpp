@@ -14,6 +14,7 @@
 #include "app/ErrorBox.h"
 #include "app/HandoffServer.h"
 #include "app/Instance.h"
+#include "app/Logging.h"
 #include "app/TerminationSignals.h"
 #include "app/Title.h"
 #include "ui/TfrmMain.h"
@@ -72,6 +73,7 @@ int RunPlayer(const char* program, const std::string& argument, app::PlayerSocke
     QCoreApplication::exit(0);
   });
 
+  app::ConnectEngineLog();
   const auto errorBox = [](const std::exception& error) { app::ShowErrorBox(error.what()); };
   TfrmMain::SetHandlerErrorFunction(errorBox);
   TfrmMain window;

@@ -6,6 +6,7 @@
 
 #include "engine/bass.h"
 #include "sources/Station.h"
+#include "stream/Logging.h"
 #include "stream/SharedState.h"
 #include "stream/StatusWindow.h"
 #include "stream/Tags.h"
@@ -25,7 +26,15 @@ class Run {
       : address_(std::move(address)), generation_(generation) {}
 
   void Go() {
-    if (Connect() && Buffer() && HeaderTags() && Callbacks() && Settle()) Finish();
+    qCInfo(lcWorker).noquote() << "worker" << generation_ << "connecting to"
+                               << QString::fromLocal8Bit(address_.data(),
+                                                         static_cast<qsizetype>(address_.size()));
+    if (Connect() && Buffer() && HeaderTags() && Callbacks() && Settle()) {
+      qCInfo(lcWorker) << "worker" << generation_ << "playing";
+      Finish();
+    } else {
+      qCInfo(lcWorker) << "worker" << generation_ << "ended before playing";
+    }
   }
 
  private:
@@ -73,6 +82,8 @@ bool Run::Connect() {
   // Connecting can take seconds: the window may have closed or a newer worker started.
   if (Closing() || Superseded(generation_)) return Keep(false);
   if (channel_ == 0) {
+    qCInfo(lcWorker) << "worker" << generation_ << "no service: engine error"
+                     << BASS_ErrorGetCode();
     if (OnWindow([](StatusLabels&) { StreamChannel.store(0); }) && Send(STATUS_NO_SERVICE))
       Finish();
     return false;
