@@ -76,7 +76,7 @@ LoadTest::~LoadTest() = default;
 
 void LoadTest::SetUp() {
   if (!std::filesystem::exists(TEST_SERVER)) GTEST_SKIP() << "no test stream server";
-  if (!stream_test::RunCommand({"bash", MAKE_FIXTURES, FIXTURE_DIR, "10"}))
+  if (!test_support::RunCommand({"bash", MAKE_FIXTURES, FIXTURE_DIR, "10"}))
     GTEST_SKIP() << "audio fixtures could not be made";
   setenv("SDL_AUDIODRIVER", "dummy", 0);  // no sound card here; a chosen driver is kept
   server_.emplace(TEST_SERVER, std::vector<std::string>{std::string(FIXTURE_DIR) + "/tone.mp3",

@@ -11,9 +11,9 @@
 #include <thread>
 
 #include "../../unit/stream/StreamFixture.h"
-#include "ServerProcess.h"
 #include "engine/bass.h"
 #include "sources/Station.h"
+#include "tests/support/ServerProcess.h"
 #include "stream/SharedState.h"
 #include "stream/StatusWindow.h"
 #include "stream/Worker.h"
@@ -27,7 +27,7 @@ class RealStreamTest : public testing::Test {
  protected:
   void SetUp() override {
     if (!std::filesystem::exists(TEST_SERVER)) GTEST_SKIP() << "no test stream server";
-    if (!RunCommand({"bash", MAKE_FIXTURES, FIXTURE_DIR, "10"}))
+    if (!test_support::RunCommand({"bash", MAKE_FIXTURES, FIXTURE_DIR, "10"}))
       GTEST_SKIP() << "audio fixtures could not be made";
     setenv("SDL_AUDIODRIVER", "dummy", 0);  // no sound card here; a chosen driver is kept
     engine::SetBackend(nullptr);
@@ -83,7 +83,7 @@ class RealStreamTest : public testing::Test {
   }
 
   bool initialised_ = false;
-  std::optional<ServerProcess> server_;
+  std::optional<test_support::ServerProcess> server_;
   RecordingLabels labels_;
   Strings statuses_;
 };

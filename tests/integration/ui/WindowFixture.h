@@ -80,7 +80,4 @@ class WindowTest : public testing::Test {
   std::unique_ptr<TestWindow> window_;
 };
 
-// Runs check in a child process without root's right to read any file; true when it held.
-bool RunUnprivileged(const std::function<bool()>& check);
-
 }  // namespace ui_test

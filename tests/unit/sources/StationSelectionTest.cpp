@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "TempFolder.h"
+#include "tests/support/TempFolder.h"
 #include "sources/Settings.h"
 #include "sources/Station.h"
 
@@ -83,7 +83,7 @@ TEST_F(Selection, PlaylistPathIgnoresSettingsAndKeepsSiteAddress) {
 
 TEST_F(Selection, UnknownExtensionOrMissingFileEmptiesBothTexts) {
   for (const std::string& path : {folder_.Write("station.txt", "File1=http://x\n"),
-                                  folder_.Path("absent.m3u"), folder_.Path("noext")}) {
+                                  folder_ / "absent.m3u", folder_ / "noext"}) {
     StationName = "old";
     StreamUrl = "old";
     EXPECT_FALSE(sources::SelectStationTexts(path));

@@ -1,4 +1,4 @@
-// A fresh folder under the system's temporary folder, removed with everything in it.
+// A fresh folder for one test, removed with everything in it; and checks run as another user.
 #pragma once
 
 #include <sys/stat.h>
@@ -22,22 +22,26 @@ class TempFolder {
     std::error_code ignored;
     std::filesystem::remove_all(path_, ignored);
   }
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+
+  const std::string& path() const { return path_; }
+  std::string operator/(const std::string& name) const { return path_ + "/" + name; }
   std::string Write(const std::string& name, const std::string& bytes) const {
-    const auto file = path_ / name;
+    const std::string file = *this / name;
     std::ofstream(file, std::ios::binary) << bytes;
-    return file.string();
+    return file;
   }
-  std::string Path(const std::string& name) const { return (path_ / name).string(); }
   // Copies a program in, open to every user, and returns the copy's path.
   std::string CopyProgram(const std::string& program, const std::string& name) const {
-    const auto copy = path_ / name;
+    const std::string copy = *this / name;
     std::filesystem::copy_file(program, copy, std::filesystem::copy_options::overwrite_existing);
     ::chmod(copy.c_str(), 0755);
-    return copy.string();
+    return copy;
   }
 
  private:
-  std::filesystem::path path_;
+  std::string path_;
 };
 
 // Runs check in a child process; as root the child first becomes the unprivileged user
