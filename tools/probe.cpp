@@ -16,6 +16,7 @@
 
 #include "engine/Log.h"
 #include "engine/bass.h"
+#include "stream/EngineSettings.h"
 #include "stream/TagText.h"
 
 namespace {
@@ -28,7 +29,7 @@ std::string FormatText(DWORD ctype) {
 struct Options {
   bool play = true;
   int seconds = 10;
-  DWORD timeoutMs = 20000;
+  DWORD timeoutMs = stream::kConnectTimeoutMs;
   const char* url = nullptr;
 };
 
@@ -106,12 +107,7 @@ int main(int argc, char** argv) {
     Print("error " + std::to_string(code) + ": " + engine::ErrorText(code));
     return 1;
   }
-  BASS_SetConfig(BASS_CONFIG_NET_PLAYLIST, 1);
-  BASS_SetConfig(BASS_CONFIG_BUFFER, 500);
-  BASS_SetConfig(BASS_CONFIG_NET_BUFFER, 2000);
-  BASS_SetConfig(BASS_CONFIG_NET_PREBUF, 100);
-  BASS_SetConfig(BASS_CONFIG_NET_TIMEOUT, options.timeoutMs);
-  BASS_SetConfigPtr(BASS_CONFIG_NET_AGENT, "TALVORANEST");
+  stream::ConfigureEngine(options.timeoutMs);
 
   const auto start = std::chrono::steady_clock::now();
   const HSTREAM stream = BASS_StreamCreateURL(

@@ -13,6 +13,7 @@
 #include "engine/bass.h"
 #include "sources/Station.h"
 #include "sources/StationSelection.h"
+#include "stream/EngineSettings.h"
 #include "stream/SharedState.h"
 #include "stream/StatusWindow.h"
 #include "stream/Worker.h"
@@ -82,13 +83,7 @@ void TfrmMain::FormCreate() {
   }
   BASS_PluginLoad("basswma", 1);
   BASS_PluginLoad("bass_aac.dll", 1);
-  BASS_SetConfig(BASS_CONFIG_NET_PLAYLIST, 1);
-  BASS_SetConfig(BASS_CONFIG_BUFFER, 500);
-  BASS_SetConfig(BASS_CONFIG_NET_BUFFER, 2000);
-  BASS_SetConfig(BASS_CONFIG_NET_PREBUF, 100);
-  BASS_SetConfig(BASS_CONFIG_NET_TIMEOUT, 20000);
-  BASS_SetConfig(BASS_CONFIG_UPDATETHREADS, 4);
-  BASS_SetConfigPtr(BASS_CONFIG_NET_AGENT, "TALVORANEST");
+  stream::ConfigureEngine();
   setMask(ui::RegionFromBitmap(QImage(artwork::kSkin)));
 }
 
