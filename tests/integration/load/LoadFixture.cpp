@@ -16,6 +16,7 @@
 #include "stream/SharedState.h"
 #include "stream/StatusDisplay.h"
 #include "tests/integration/load/ServerConnections.h"
+#include "tests/support/Requirements.h"
 #include "ui/Boxes.h"
 #include "ui/EffectLabel.h"
 
@@ -75,13 +76,13 @@ LoadTest::LoadTest() = default;
 LoadTest::~LoadTest() = default;
 
 void LoadTest::SetUp() {
-  if (!std::filesystem::exists(TEST_SERVER)) GTEST_SKIP() << "no test stream server";
+  if (!std::filesystem::exists(TEST_SERVER)) SKIP_OR_FAIL_MISSING("no test stream server");
   if (!test_support::RunCommand({"bash", MAKE_FIXTURES, FIXTURE_DIR, "10"}))
-    GTEST_SKIP() << "audio fixtures could not be made";
+    SKIP_OR_FAIL_MISSING("audio fixtures could not be made");
   setenv("SDL_AUDIODRIVER", "dummy", 0);  // no sound card here; a chosen driver is kept
   server_.emplace(TEST_SERVER, std::vector<std::string>{std::string(FIXTURE_DIR) + "/tone.mp3",
                                                         "--max-clients", "256"});
-  if (server_->Port() == 0) GTEST_SKIP() << "test stream server did not start";
+  if (server_->Port() == 0) SKIP_OR_FAIL_MISSING("test stream server did not start");
   playlists_ =
       std::filesystem::path(testing::TempDir()) / ("load-playlists-" + std::to_string(::getpid()));
   std::filesystem::create_directories(playlists_);
@@ -98,7 +99,7 @@ void LoadTest::SetUp() {
       [this](const ui::MessageBoxRequest& box) { boxes_.push_back(box.text.toStdString()); });
   window_ = std::make_unique<TfrmMain>();
   if (window_->EndRequested())
-    GTEST_SKIP() << "the engine could not start: " << (boxes_.empty() ? "" : boxes_.front());
+    SKIP_OR_FAIL_MISSING("the engine could not start: " << (boxes_.empty() ? "" : boxes_.front()));
 }
 
 void LoadTest::TearDown() {
