@@ -16,6 +16,7 @@
 #include "app/Instance.h"
 #include "app/TerminationSignals.h"
 #include "app/Title.h"
+#include "player/Player.h"
 #include "ui/TfrmMain.h"
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -74,7 +75,8 @@ int RunPlayer(const char* program, const std::string& argument, app::PlayerSocke
 
   const auto errorBox = [](const std::exception& error) { app::ShowErrorBox(error.what()); };
   TfrmMain::SetHandlerErrorFunction(errorBox);
-  TfrmMain window;
+  player::Player session;
+  TfrmMain window(session);
   if (window.EndRequested() || termination.Received()) return 0;
   closing = &window;
   window.setWindowTitle(QString::fromUtf8(app::kApplicationTitle));
