@@ -16,6 +16,7 @@
 #include "app/Instance.h"
 #include "app/TerminationSignals.h"
 #include "app/Title.h"
+#include "mpris/MediaControls.h"
 #include "player/Player.h"
 #include "ui/TfrmMain.h"
 
@@ -86,6 +87,9 @@ int RunPlayer(const char* program, const std::string& argument, app::PlayerSocke
                             errorBox);
   if (socket && !server.Listen(socket.ReleaseFd())) Note("cannot take hand-offs");
   ClosedWatch closedWatch(window, server);
+  mpris::MediaControls mediaControls(
+      session, {QString::fromUtf8(app::kApplicationTitle), QStringLiteral("talvoranest"),
+                [&window] { window.Raise(); }, [&window] { window.btnKapatClick(); }});
 
   window.show();
   if (!termination.Received()) application.exec();
