@@ -39,7 +39,8 @@ MediaControls::MediaControls(player::Player& session, Application application)
   track_ = TrackOf(session_.TitleLine(), session_.StationName());
   new RootAdaptor(*this, &exported_);
   new PlayerAdaptor(*this, &exported_);
-  if (Register()) FollowSession();
+  FollowSession();
+  Register();
 }
 
 MediaControls::~MediaControls() {
@@ -97,6 +98,7 @@ QVariantMap MediaControls::Metadata() const {
 }
 
 void MediaControls::Changed(const QVariantMap& properties) {
+  if (serviceName_.isEmpty()) return;
   QDBusMessage message = QDBusMessage::createSignal(kObjectPath, "org.freedesktop.DBus.Properties",
                                                     "PropertiesChanged");
   message << QString::fromLatin1(kPlayerInterface) << properties << QStringList();
