@@ -11,7 +11,7 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang libclang-rt-14-dev
   python3 ffmpeg icecast2 xvfb x11-utils xdotool openssl
-  dbus at-spi2-core python3-dbus playerctl
+  dbus at-spi2-core python3-dbus playerctl twm
   fonts-wine fonts-dejavu-core
   ca-certificates procps psmisc
 )
