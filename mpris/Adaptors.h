@@ -6,7 +6,6 @@
 #include <QDBusObjectPath>
 #include <QStringList>
 #include <QVariantMap>
-#include <functional>
 
 namespace player {
 class Player;
