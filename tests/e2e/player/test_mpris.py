@@ -6,7 +6,7 @@ tests are when the player or a tool is.
 """
 
 import os
-import select
+import re
 import shutil
 import subprocess
 import sys
@@ -33,6 +33,17 @@ def missing_requirements():
     if not os.environ.get("DBUS_SESSION_BUS_ADDRESS"):
         missing.append("a session bus (run under dbus-run-session)")
     return missing
+
+
+def property_changes(monitor_text):
+    """(property, value lines) of every PropertiesChanged the player sent, from dbus-monitor."""
+    changes = []
+    for block in monitor_text.split("\nsignal ")[1:]:
+        if "member=PropertiesChanged" not in block.splitlines()[0]:
+            continue
+        keys = re.findall(r'^ {9}string "(\w+)"$', block, re.M)
+        changes.append((keys, re.findall(r'string "([^"]*)"$', block, re.M)))
+    return changes
 
 
 class BusDesktop(harness.Desktop):
@@ -79,6 +90,13 @@ class MprisTestCase(test_player.PlayerTestCase):
 
 class MprisTest(MprisTestCase):
     def test_playerctl_lists_follows_and_drives_the_player(self):
+        monitor_log = os.path.join(self.tmp, "signals.txt")
+        with open(monitor_log, "wb") as out:
+            monitor = subprocess.Popen(
+                ["dbus-monitor", "--session", "type='signal',path='/org/mpris/MediaPlayer2'"],
+                env=self.desktop.env, stdout=out, stderr=subprocess.DEVNULL,
+                start_new_session=True)
+        self.addCleanup(harness.stop_process, monitor, group=True)
         player, capture, window = self.playing_station()
         self.assertIn(NAME, self.playerctl("-l", player=None).split())
         self.wait_for(["status"], "Playing")
@@ -119,6 +137,18 @@ class MprisTest(MprisTestCase):
             half = audio.rms(capture.tail(0.5))
             print(f"sound level at volume 0.5: {half / full:.2f} of full", file=sys.stderr)
             self.assertAlmostEqual(half / full, 0.5, delta=0.15, msg=f"{full:.0f} -> {half:.0f}")
+
+        with self.subTest("one PropertiesChanged per change, with only what changed"):
+            harness.stop_process(monitor, group=True)
+            with open(monitor_log, encoding="utf-8") as f:
+                changes = property_changes(f.read())
+            self.assertTrue(changes, "no PropertiesChanged seen")
+            for keys, _ in changes:
+                self.assertEqual(len(keys), 1, changes)
+            for name in ("Metadata", "PlaybackStatus"):
+                values = [v for k, v in changes if k == [name]]
+                for before, after in zip(values, values[1:]):
+                    self.assertNotEqual(before, after, f"{name} sent again unchanged")
 
         self.call("Quit")
         self.assertEqual(player.wait(20), 0, "quit closes as the close button:\n"
