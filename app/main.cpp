@@ -17,6 +17,8 @@
 #include "app/Logging.h"
 #include "app/TerminationSignals.h"
 #include "app/Title.h"
+#include "mpris/MediaControls.h"
+#include "player/Player.h"
 #include "ui/TfrmMain.h"
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -76,7 +78,8 @@ int RunPlayer(const char* program, const std::string& argument, app::PlayerSocke
   app::ConnectEngineLog();
   const auto errorBox = [](const std::exception& error) { app::ShowErrorBox(error.what()); };
   TfrmMain::SetHandlerErrorFunction(errorBox);
-  TfrmMain window;
+  player::Player session;
+  TfrmMain window(session);
   if (window.EndRequested() || termination.Received()) return 0;
   closing = &window;
   window.setWindowTitle(QString::fromUtf8(app::kApplicationTitle));
@@ -86,6 +89,9 @@ int RunPlayer(const char* program, const std::string& argument, app::PlayerSocke
                             errorBox);
   if (socket && !server.Listen(socket.ReleaseFd())) Note("cannot take hand-offs");
   ClosedWatch closedWatch(window, server);
+  mpris::MediaControls mediaControls(
+      session, {QString::fromUtf8(app::kApplicationTitle), QStringLiteral("talvoranest"),
+                [&window] { window.Raise(); }, [&window] { window.btnKapatClick(); }});
 
   window.show();
   if (!termination.Received()) application.exec();

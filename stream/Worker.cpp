@@ -205,9 +205,13 @@ bool Run::Settle() {
   return true;
 }
 
+// On the window's thread, so that the player's session sees the worker end. Dropped for a
+// superseded run, whose generation WorkerThread no longer holds anyway.
 void Run::Finish() {
-  std::uint64_t mine = generation_;
-  WorkerThread.compare_exchange_strong(mine, 0);  // only while no newer worker was started
+  RunOnWindow(generation_, [this](StatusLabels&) {
+    std::uint64_t mine = generation_;
+    WorkerThread.compare_exchange_strong(mine, 0);  // only while no newer worker was started
+  });
 }
 
 }  // namespace

@@ -11,17 +11,14 @@
 
 #include "assets/Artwork.h"
 #include "engine/bass.h"
+#include "player/Player.h"
 #include "sources/Station.h"
-#include "sources/StationSelection.h"
 #include "stream/EngineSettings.h"
-#include "stream/SharedState.h"
 #include "stream/StatusWindow.h"
-#include "stream/Worker.h"
 #include "text/Text.h"
 #include "ui/Boxes.h"
 #include "ui/EffectLabel.h"
 #include "ui/Placement.h"
-#include "ui/Volume.h"
 #include "ui/WindowShape.h"
 
 namespace {
@@ -40,10 +37,6 @@ void ShowHandlerError(const std::exception& error) {
       {nullptr, QGuiApplication::applicationDisplayName(), text, QMessageBox::Critical});
 }
 
-QString ScreenText(const std::string& text) {
-  return QString::fromStdString(text::DisplayUtf8(text));
-}
-
 constexpr int kTransparencyPercent = 10;
 
 }  // namespace
@@ -52,12 +45,14 @@ void TfrmMain::SetHandlerErrorFunction(HandlerErrorFunction function) {
   HandlerErrorHook() = std::move(function);
 }
 
-TfrmMain::TfrmMain(QWidget* parent) : QWidget(parent, Qt::Window | Qt::FramelessWindowHint) {
+TfrmMain::TfrmMain(player::Player& player, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), player_(player) {
   setObjectName("frmMain");
   setFixedSize(543, 193);
   BuildControls();
   BuildTimers();
   ConnectHandlers();
+  FollowPlayer();
   FormCreate();
 }
 
@@ -68,7 +63,6 @@ TfrmMain::~TfrmMain() {
 void TfrmMain::FormCreate() {
   ui::SetWindowTranslucency(this, kTransparencyPercent);
   QCoreApplication::processEvents();
-  stream::AttachStatusWindow(*this);
 
   if ((BASS_GetVersion() >> 16) != BASSVERSION) {
     RequestEnd();
@@ -119,9 +113,10 @@ void TfrmMain::FormShow() {
     move(ui::WindowPlacement(screen->geometry().size(), size()));
   }
   OpenStation(firstArgument_);
-  SetSliderFromEngine();
+  player_.SetVolumeFromEngine();
 }
 
+// Workers released from a blocked send find the process closing and touch nothing more.
 void TfrmMain::FormDestroy() {
   stream::DetachStatusWindow();
   BASS_Free();
@@ -136,37 +131,12 @@ void TfrmMain::WMOpenSource(const std::string& path) {
 }
 
 void TfrmMain::OpenStation(const std::string& path) {
-  if (sources::SelectStationTexts(path)) {
-    SetLabel4(StationName);
-    SetLabel3(sources::StationSlogan);
-  }
-  BASS_Stop();
-  BASS_StreamFree(StreamChannel.load());
-  // Starts the worker between stopping and resuming the output.
-  stream::StartWorker(StreamUrl);
-  SetSliderFromEngine();
+  player_.OpenStation(path);
 }
 
-void TfrmMain::SetSliderFromEngine() {
-  sndBar->setValue(ui::VolumeToSlider(BASS_GetVolume()));
-}
-
-void TfrmMain::SetLabel4(const std::string& text) {
-  Label4->setText(ScreenText(text));
-}
-
-void TfrmMain::SetLabel3(const std::string& text) {
-  Label3->setText(ScreenText(text));
-}
-
-void TfrmMain::SetKbps(const std::string& text) {
-  lKbps->setText(ScreenText(text));
-}
-
-void TfrmMain::SetHz(const std::string& text) {
-  lHz->setText(ScreenText(text));
-}
-
-void TfrmMain::RepaintLabel4() {
-  Label4->repaint();
+void TfrmMain::Raise() {
+  if (isMinimized()) showNormal();
+  show();
+  raise();
+  activateWindow();
 }

@@ -89,15 +89,10 @@ void LoadTest::SetUp() {
 
   guard_ = std::make_unique<HangGuard>();
   engine::SetBackend(engine_);
-  stream::NextGeneration();  // whatever an earlier test's workers still send is dropped
-  StationName.clear();
-  StreamUrl.clear();
-  SiteAddress.clear();
-  NowPlaying.clear();
-  StreamChannel.store(0);
+  session_ = std::make_unique<player::Player>();  // a fresh session supersedes older workers
   ui::SetMessageBoxFunction(
       [this](const ui::MessageBoxRequest& box) { boxes_.push_back(box.text.toStdString()); });
-  window_ = std::make_unique<TfrmMain>();
+  window_ = std::make_unique<TfrmMain>(*session_);
   if (window_->EndRequested())
     SKIP_OR_FAIL_MISSING("the engine could not start: " << (boxes_.empty() ? "" : boxes_.front()));
 }
@@ -105,6 +100,7 @@ void LoadTest::SetUp() {
 void LoadTest::TearDown() {
   window_.reset();  // frees the engine; workers still running end by themselves
   Pump(100);
+  session_.reset();
   engine::SetBackend(nullptr);
   ui::SetMessageBoxFunction({});
   guard_.reset();

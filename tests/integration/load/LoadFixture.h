@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "player/Player.h"
 #include "tests/integration/load/CountingBackend.h"
 #include "tests/integration/load/ProcessFigures.h"
 #include "tests/support/ServerProcess.h"
@@ -54,6 +55,7 @@ class LoadTest : public testing::Test {
 
   std::shared_ptr<CountingBackend> engine_ = std::make_shared<CountingBackend>();
   std::optional<test_support::ServerProcess> server_;
+  std::unique_ptr<player::Player> session_;
   std::unique_ptr<TfrmMain> window_;
   std::filesystem::path playlists_;
   std::vector<std::string> boxes_;
