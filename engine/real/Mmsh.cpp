@@ -236,7 +236,11 @@ bool Session::OnChunk(MmshChunks::Type type, std::string_view payload) {
 bool Session::OnData(std::string_view payload) {
   if (wantHeader_) return true;  // packets of a stream whose header has not come yet
   const std::size_t size = header_->packetSize;
-  if (payload.size() > size) return true;  // not a packet of this header: skipped
+  // Longer than the header's packets: the two disagree and the demuxer would lose its place.
+  if (payload.size() > size) {
+    Stop(BASS_ERROR_FILEFORM);
+    return false;
+  }
   packet_.assign(payload);
   packet_.resize(size, '\0');
   if (script_) script_->Packet(packet_, [&](ScriptCommand command) { Title(command); });

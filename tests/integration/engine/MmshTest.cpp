@@ -1,0 +1,102 @@
+// Windows Media stations from the local server's MMSH route: header tags, script-command
+// titles, a header change, the end chunk, and a clean error code for each broken reply.
+#include <mutex>
+#include <thread>
+
+#include "tests/integration/engine/EngineTestBase.h"
+
+namespace enginetest {
+namespace {
+
+using namespace std::chrono_literals;
+
+struct Events {
+  std::mutex mutex;
+  std::vector<std::string> titles;   // tag 11 at each WMA META sync
+  std::vector<std::string> headers;  // tag 8 at each WMA change sync
+};
+
+void OnTitle(HSYNC, DWORD channel, DWORD, void* user) {
+  auto* events = static_cast<Events*>(user);
+  if (auto tag = BASS_ChannelGetTags(channel, BASS_TAG_WMA_META)) {
+    std::lock_guard lock(events->mutex);
+    events->titles.push_back(*tag);
+  }
+}
+
+void OnHeader(HSYNC, DWORD channel, DWORD, void* user) {
+  auto* events = static_cast<Events*>(user);
+  if (auto tag = BASS_ChannelGetTags(channel, BASS_TAG_WMA)) {
+    std::lock_guard lock(events->mutex);
+    events->headers.push_back(*tag);
+  }
+}
+
+bool Has(Events& events, const std::vector<std::string> Events::*list, const std::string& text) {
+  std::lock_guard lock(events.mutex);
+  for (const auto& entry : events.*list) {
+    if (entry.find(text) != std::string::npos) return true;
+  }
+  return false;
+}
+
+TEST_F(EngineTest, MmshHeaderTagsScriptTitlesAndHeaderChange) {
+  const HSTREAM stream = Open(
+      "/mmsh?title=Wma%20Radio&author=Wma%20Host&scripts=First%20Song|Second%20Song"
+      "&script_every=1&change_after=30&change_title=Next%20Show&unknown=1");
+  ASSERT_NE(stream, 0u) << BASS_ErrorGetCode();
+  const auto tags = BASS_ChannelGetTags(stream, BASS_TAG_WMA);
+  ASSERT_TRUE(tags);
+  EXPECT_NE(tags->find(std::string("title=Wma Radio\0", 16)), std::string::npos);
+  EXPECT_NE(tags->find(std::string("author=Wma Host\0", 16)), std::string::npos);
+  EXPECT_EQ(tags->substr(tags->size() - 2), std::string(2, '\0'));
+  BASS_CHANNELINFO info;
+  ASSERT_TRUE(BASS_ChannelGetInfo(stream, &info));
+  EXPECT_EQ(info.ctype, BASS_CTYPE_STREAM_WMA);
+  EXPECT_NE(BASS_StreamGetFilePosition(stream, BASS_FILEPOS_WMA_BUFFER), kFilePosError);
+
+  Events events;
+  BASS_ChannelSetSync(stream, BASS_SYNC_WMA_META, 0, OnTitle, &events);
+  BASS_ChannelSetSync(stream, BASS_SYNC_WMA_CHANGE, 0, OnHeader, &events);
+  ASSERT_TRUE(BASS_ChannelPlay(stream, kFalse));
+  // The title arrives as the command's text alone, as one text.
+  EXPECT_TRUE(WaitUntil([&] { return Has(events, &Events::titles, "Second Song"); }, 20s));
+  EXPECT_EQ(BASS_ChannelGetTags(stream, BASS_TAG_WMA_META), std::string("Second Song\0\0", 13));
+  EXPECT_TRUE(WaitUntil(
+      [&] { return Has(events, &Events::headers, std::string("title=Next Show\0", 16)); }, 30s));
+  CloseOutput();
+  EXPECT_EQ(DominantFrequency(ReadLeft(capture_), kRate), 990);
+}
+
+TEST_F(EngineTest, MmshEndChunkEndsTheStream) {
+  const HSTREAM stream = Open("/mmsh?end_after=10&pace=0");
+  ASSERT_NE(stream, 0u) << BASS_ErrorGetCode();
+  ASSERT_TRUE(BASS_ChannelPlay(stream, kFalse));
+  // Played out, the stream is stopped (and, created without auto-free, still there).
+  EXPECT_TRUE(WaitUntil([&] { return BASS_ChannelIsActive(stream) == BASS_ACTIVE_STOPPED; }));
+  EXPECT_EQ(BASS_StreamGetFilePosition(stream, BASS_FILEPOS_DOWNLOAD),
+            BASS_StreamGetFilePosition(stream, BASS_FILEPOS_CURRENT));
+}
+
+TEST_F(EngineTest, MmshBrokenRepliesHaveCleanCodes) {
+  struct Case {
+    const char* path;
+    int error;
+  };
+  const Case cases[] = {
+      {"/mmsh?garbage=describe", BASS_ERROR_FILEFORM},
+      {"/mmsh?garbage=play", BASS_ERROR_FILEFORM},
+      {"/mmsh?big_packets=1", BASS_ERROR_FILEFORM},
+      {"/mmsh?big_header=1", BASS_ERROR_MEM},
+      {"/status/404?x=1", BASS_ERROR_HTTP},
+  };
+  for (const auto& c : cases) {
+    const std::string url = "mms://127.0.0.1:" + std::to_string(server_->Port()) + c.path;
+    EXPECT_EQ(BASS_StreamCreateURL(url.c_str(), 0, BASS_STREAM_BLOCK, nullptr, nullptr), 0u)
+        << c.path;
+    EXPECT_EQ(BASS_ErrorGetCode(), c.error) << c.path;
+  }
+}
+
+}  // namespace
+}  // namespace enginetest
