@@ -41,8 +41,9 @@ bool AsfScript::Packet(std::string_view packet, const Sink& sink) {
     return false;
   at += 6;  // send time and duration
   std::size_t end = length && length <= packet.size() ? length : packet.size();
-  if (padding > end - at) return false;
-  end -= padding;
+  if (end < at || padding > end - at) return false;
+  // Every read below stays before the padding.
+  packet = packet.substr(0, end - padding);
 
   const bool multiple = lengthFlags & 1;
   std::uint32_t payloads = 1;
@@ -54,18 +55,19 @@ bool AsfScript::Packet(std::string_view packet, const Sink& sink) {
     ++at;
   }
   for (std::uint32_t i = 0; i < payloads; ++i) {
-    if (!Fits(packet, at, 1) || at >= end) return false;
+    if (!Fits(packet, at, 1)) return false;
     const int number = static_cast<unsigned char>(packet[at]) & 0x7F;
     ++at;
     std::uint32_t object = 0, offset = 0, replicated = 0;
     if (!Field(packet, at, propertyFlags >> 4, object) ||
         !Field(packet, at, propertyFlags >> 2, offset) ||
-        !Field(packet, at, propertyFlags, replicated) || replicated > end - at)
+        !Field(packet, at, propertyFlags, replicated) || !Fits(packet, at, replicated))
       return false;
     const std::string_view extra = packet.substr(at, replicated);
     at += replicated;
-    std::uint32_t size = static_cast<std::uint32_t>(end - at);
-    if (multiple && (!Field(packet, at, payloadLengthType, size) || size > end - at)) return false;
+    auto size = static_cast<std::uint32_t>(packet.size() - at);
+    if (multiple && (!Field(packet, at, payloadLengthType, size) || !Fits(packet, at, size)))
+      return false;
     const std::string_view data = packet.substr(at, size);
     at += size;
     if (number != stream_) continue;
