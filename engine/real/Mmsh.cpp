@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <random>
 
+#include "engine/real/AsfBytes.h"
 #include "engine/real/AsfHeader.h"
 #include "engine/real/AsfScript.h"
 #include "engine/real/MmshChunks.h"
@@ -38,6 +39,14 @@ std::string MmshHttpAddress(std::string_view url) {
 namespace {
 
 constexpr int kDefaultKbps = 128;
+constexpr std::size_t kDataObjectHead = 50;
+
+// GUID, size, file id, packet count (all unknown on a broadcast) and the reserved 0x0101.
+std::string DataObjectHead() {
+  std::string head(asf::kDataObject.begin(), asf::kDataObject.end());
+  head.resize(kDataObjectHead - 2, '\0');
+  return head + "\x01\x01";
+}
 
 std::string ClientGuid() {
   std::random_device random;
@@ -135,7 +144,12 @@ bool Session::OnHeaderPart(std::string_view payload) {
     Stop(BASS_ERROR_MEM);
     return false;
   }
+  // The data object's head follows the header object, in the same chunk or the next one;
+  // a server that leaves it out gets one made up, since the demuxer reads it.
   if (!size || pendingHeader_.size() < *size) return true;
+  const auto have = pendingHeader_.size() - *size;
+  if (have == 0) pendingHeader_ += DataObjectHead();
+  if (have > 0 && have < kDataObjectHead) return true;
   std::string bytes;
   bytes.swap(pendingHeader_);
   wantHeader_ = false;

@@ -14,6 +14,8 @@ their own. Query parameters, all optional:
   unknown=1        an unknown chunk type before every data packet (to be skipped)
   garbage=describe|play   random bytes instead of the chunks of that reply
   big_header=1     the header claims to be 2 MiB long
+  split_header=N   the header in two $H chunks, split after N bytes ("end": before the data
+                   object's head);  no_data_head=1  without the data object's head
   big_packets=1    every $D payload is longer than the header's packet size
   burst=BYTES      sent at once before pacing starts (default 65536);  pace=0  unpaced
 """
@@ -128,9 +130,19 @@ class MmshStream:
             self.h.send(self.rng.randbytes(4096))
             return
         claimed = 2 << 20 if self.q.get("big_header") == "1" else None
-        self.h.send(chunk("H", self.asf.header(self.title, self.author, claimed)))
+        self.send_header(self.asf.header(self.title, self.author, claimed))
         if self.play:
             self.packets()
+
+    def send_header(self, head):
+        if self.q.get("no_data_head") == "1":
+            head = head[:-50]
+        split = self.q.get("split_header")
+        if split:
+            at = len(head) - 50 if split == "end" else int(split)
+            self.h.send(chunk("H", head[:at]))
+            head = head[at:]
+        self.h.send(chunk("H", head))
 
     def packets(self):
         started = time.monotonic()
@@ -151,7 +163,7 @@ class MmshStream:
                 if count == change_after:
                     self.title = self.q.get("change_title", "Changed Title")
                     self.h.send(chunk("C", b""))
-                    self.h.send(chunk("H", self.asf.header(self.title, self.author)))
+                    self.send_header(self.asf.header(self.title, self.author))
                 if scripts and time.monotonic() >= next_script:
                     text = scripts.pop(0)
                     command = self.asf.script_packet(self.q.get("script_type", "TITLE"), text,

@@ -78,6 +78,18 @@ TEST_F(EngineTest, MmshEndChunkEndsTheStream) {
             BASS_StreamGetFilePosition(stream, BASS_FILEPOS_CURRENT));
 }
 
+// However a server cuts the header into chunks, and whether or not the data object's head
+// follows it, the stream plays.
+TEST_F(EngineTest, MmshHeaderInPieces) {
+  for (const char* query : {"split_header=100", "split_header=end", "no_data_head=1",
+                            "split_header=end&no_data_head=1"}) {
+    const HSTREAM stream = Open(std::string("/mmsh?") + query);
+    ASSERT_NE(stream, 0u) << query << ": " << BASS_ErrorGetCode();
+    EXPECT_TRUE(BASS_ChannelGetTags(stream, BASS_TAG_WMA)) << query;
+    BASS_StreamFree(stream);
+  }
+}
+
 TEST_F(EngineTest, MmshBrokenRepliesHaveCleanCodes) {
   struct Case {
     const char* path;
