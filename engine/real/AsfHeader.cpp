@@ -121,6 +121,43 @@ void ReadExtendedContent(std::string_view object, AsfHeader& header) {
   }
 }
 
+// Command types first (UTF-16 texts with their lengths in code units), then the commands:
+// a time, an index into the types and the parameter.
+void ReadScriptCommands(std::string_view object, AsfHeader& header) {
+  constexpr std::size_t kCounts = kObjectHead + 16;  // after a reserved GUID
+  if (!Fits(object, kCounts, 4)) return;
+  const auto commands = Le(object, kCounts, 2);
+  const auto typeCount = Le(object, kCounts + 2, 2);
+  std::vector<std::string> types;
+  std::size_t at = kCounts + 4;
+  // One UTF-16 text after its 16-bit length in code units; false when it does not fit.
+  const auto text = [&](std::string& out) {
+    if (!Fits(object, at, 2)) return false;
+    const auto bytes = static_cast<std::size_t>(Le(object, at, 2)) * 2;
+    if (!Fits(object, at + 2, bytes)) return false;
+    out = Utf16ToUtf8(object.substr(at + 2, bytes));
+    at += 2 + bytes;
+    return true;
+  };
+  for (std::uint64_t i = 0; i < typeCount; ++i) {
+    std::string type;
+    if (!text(type)) return;
+    types.push_back(std::move(type));
+  }
+  for (std::uint64_t i = 0; i < commands && header.scripts.size() < AsfHeader::kMaxScripts; ++i) {
+    if (!Fits(object, at, 6)) return;
+    ScriptCommand command;
+    command.timeMs = static_cast<std::uint32_t>(Le(object, at, 4));
+    const auto index = static_cast<std::size_t>(Le(object, at + 4, 2));
+    at += 6;
+    if (!text(command.parameter)) return;
+    if (index < types.size()) {
+      command.type = types[index];
+      header.scripts.push_back(std::move(command));
+    }
+  }
+}
+
 }  // namespace
 
 std::string Utf16ToUtf8(std::string_view bytes) {
@@ -168,6 +205,7 @@ std::optional<AsfHeader> ReadAsfHeader(std::string_view bytes) {
     if (IsGuid(object, 0, asf::kStreamBitrateProperties)) ReadStreamBitrates(object, bitrates);
     if (IsGuid(object, 0, asf::kContentDescription)) ReadContentDescription(object, header);
     if (IsGuid(object, 0, asf::kExtendedContentDescription)) ReadExtendedContent(object, header);
+    if (IsGuid(object, 0, asf::kScriptCommand)) ReadScriptCommands(object, header);
     at += static_cast<std::size_t>(objectSize);
   }
   for (const auto& entry : bitrates) {
@@ -175,6 +213,8 @@ std::optional<AsfHeader> ReadAsfHeader(std::string_view bytes) {
       if (stream.number == entry.number && entry.bitrate) stream.bitrate = entry.bitrate;
     }
   }
+  std::stable_sort(header.scripts.begin(), header.scripts.end(),
+                   [](const auto& a, const auto& b) { return a.timeMs < b.timeMs; });
   // The demuxer needs fixed-size packets; a header without that size can't be streamed.
   if (header.packetSize == 0 || header.packetSize > 64 * 1024) return std::nullopt;
   return header;

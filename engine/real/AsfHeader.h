@@ -23,14 +23,23 @@ struct AsfStream {
   std::uint32_t bitrate = 0;  // bits per second; 0 when the header does not say
 };
 
+// A script command: a type ("TITLE", "CAPTION", "TEXT", "URL", ...) and its parameter.
+struct ScriptCommand {
+  std::string type;          // as UTF-8, as sent
+  std::string parameter;     // as UTF-8
+  std::uint32_t timeMs = 0;  // when it is due (commands of the header only)
+};
+
 struct AsfHeader {
   static constexpr std::size_t kMaxBytes = 1 << 20;
+  static constexpr std::size_t kMaxScripts = 1024;
 
-  std::uint64_t size = 0;          // of the header object, from its own size field
-  std::uint32_t packetSize = 0;    // every data packet is padded to this
-  std::uint32_t maxBitrate = 0;    // of the whole file
-  std::vector<AsfStream> streams;  // in header order
-  TagEntries tags;                 // title, author, ... then the extended entries, as UTF-8
+  std::uint64_t size = 0;              // of the header object, from its own size field
+  std::uint32_t packetSize = 0;        // every data packet is padded to this
+  std::uint32_t maxBitrate = 0;        // of the whole file
+  std::vector<AsfStream> streams;      // in header order
+  TagEntries tags;                     // title, author, ... then the extended entries, as UTF-8
+  std::vector<ScriptCommand> scripts;  // of the script command object, in time order
 };
 
 // The size of the header object named by its first 24 bytes, when they are an ASF header

@@ -39,6 +39,7 @@ bool AsfScript::Packet(std::string_view packet, const Sink& sink) {
       !Field(packet, at, lengthFlags >> 1, sequence) ||
       !Field(packet, at, lengthFlags >> 3, padding) || !Fits(packet, at, 6))
     return false;
+  const auto sendTime = static_cast<std::uint32_t>(Le(packet, at, 4));
   at += 6;  // send time and duration
   std::size_t end = length && length <= packet.size() ? length : packet.size();
   if (end < at || padding > end - at) return false;
@@ -82,6 +83,7 @@ bool AsfScript::Packet(std::string_view packet, const Sink& sink) {
       Payload(object, offset, static_cast<std::uint32_t>(Le(extra, 0, 4)), data, sink);
     }
   }
+  sendTime_ = sendTime;
   return true;
 }
 

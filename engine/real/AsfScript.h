@@ -1,4 +1,5 @@
 // Finds the script commands of a live ASF broadcast in its data packets.
+// (Files may carry theirs in the header instead: see AsfHeader's scripts.)
 //
 // Broadcasts carry live titles as samples of a script stream (a stream of the command media
 // type): each sample holds two NUL-terminated UTF-16 texts, the command's type and its
@@ -13,12 +14,9 @@
 #include <string>
 #include <string_view>
 
-namespace engine {
+#include "engine/real/AsfHeader.h"
 
-struct ScriptCommand {
-  std::string type;       // as UTF-8, as sent
-  std::string parameter;  // as UTF-8
-};
+namespace engine {
 
 class AsfScript {
  public:
@@ -30,6 +28,8 @@ class AsfScript {
   // One data packet padded to its full size. False when the packet does not hold together
   // (it is then skipped; the next one may well be fine).
   bool Packet(std::string_view packet, const Sink& sink);
+  // The send time of the last packet that held together, in milliseconds.
+  std::uint32_t SendTime() const { return sendTime_; }
 
  private:
   void Payload(std::uint32_t object, std::uint32_t offset, std::uint32_t objectSize,
@@ -40,6 +40,7 @@ class AsfScript {
   std::uint32_t object_ = 0;  // the media object being collected
   std::uint32_t objectSize_ = 0;
   std::string sample_;
+  std::uint32_t sendTime_ = 0;
 };
 
 // The command as a title text, or empty when the command carries no title (a URL, an event).

@@ -75,6 +75,7 @@ class Session {
   bool OnHeaderPart(std::string_view payload);
   bool OnData(std::string_view payload);
   void Title(const ScriptCommand& command);
+  void HeaderScriptsDue(std::uint32_t sendTime);
   std::vector<std::string> PlayRequest() const;
   void Stop(int error);
 
@@ -84,9 +85,11 @@ class Session {
   std::string pendingHeader_;  // $H payloads of a header still being collected
   bool wantHeader_ = true;     // true until the first header and after each $C
   std::optional<AsfHeader> header_;
-  int audio_ = 0;  // the ASF stream number asked for
-  std::unique_ptr<AsfScript> script_;
-  std::string packet_;  // one padded data packet
+  int audio_ = 0;                               // the ASF stream number asked for
+  std::unique_ptr<AsfScript> script_;           // the script stream's reader (of stream 0: none)
+  std::size_t headerScripts_ = 0;               // the header's commands handed on so far
+  std::optional<std::uint32_t> firstSendTime_;  // of the first packet after the header
+  std::string packet_;                          // one padded data packet
   int error_ = BASS_OK;
   bool ended_ = false;
 };
@@ -182,13 +185,14 @@ bool Session::Adopt(std::string bytes, bool change) {
     stream_->ring.Reserve(stream_->RingBytesFor(kbps > 0 ? kbps : kDefaultKbps));
     if (!stream_->ring.Write(bytes.data(), bytes.size())) return false;
   }
-  script_.reset();
+  int scriptStream = 0;  // none: no payload has that number
   for (const auto& candidate : header->streams) {
-    if (candidate.kind == AsfStream::Kind::kScript) {
-      script_ = std::make_unique<AsfScript>(candidate.number);
-      break;
-    }
+    if (candidate.kind == AsfStream::Kind::kScript && scriptStream == 0)
+      scriptStream = candidate.number;
   }
+  script_ = std::make_unique<AsfScript>(scriptStream);
+  headerScripts_ = 0;
+  firstSendTime_.reset();
   stream_->SetTag(BASS_TAG_WMA, AsfTagSeries(header->tags), change ? BASS_SYNC_WMA_CHANGE : 0);
   header_ = std::move(header);
   return true;
@@ -257,8 +261,22 @@ bool Session::OnData(std::string_view payload) {
   }
   packet_.assign(payload);
   packet_.resize(size, '\0');
-  if (script_) script_->Packet(packet_, [&](ScriptCommand command) { Title(command); });
+  if (script_->Packet(packet_, [&](const ScriptCommand& command) { Title(command); }))
+    HeaderScriptsDue(script_->SendTime());
   return stream_->ring.Write(packet_.data(), packet_.size());
+}
+
+// The header's own commands are timed from the start of what follows the header.
+void Session::HeaderScriptsDue(std::uint32_t sendTime) {
+  // Time going back is a file served again from its start: its commands are due again.
+  if (!firstSendTime_ || sendTime < *firstSendTime_) {
+    firstSendTime_ = sendTime;
+    headerScripts_ = 0;
+  }
+  const std::uint32_t elapsed = sendTime - *firstSendTime_;
+  const auto& scripts = header_->scripts;
+  while (headerScripts_ < scripts.size() && scripts[headerScripts_].timeMs <= elapsed)
+    Title(scripts[headerScripts_++]);
 }
 
 void Session::Title(const ScriptCommand& command) {

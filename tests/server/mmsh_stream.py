@@ -9,6 +9,8 @@ their own. Query parameters, all optional:
   title= author=   the header's content description (default: the station name, "Test Author")
   scripts=A|B      titles sent as TITLE script commands, the first at once, then one every
                    script_every=S seconds (default 2);  script_type=T  another command type
+  header_scripts=A|B   the same as commands of the header's script command object, timed
+                   script_every apart from the start
   change_after=N   after N data packets: $C, then a new header titled change_title=TEXT
   end_after=N      after N data packets: $E, and the connection closes
   unknown=1        an unknown chunk type before every data packet (to be skipped)
@@ -35,6 +37,7 @@ DATA = guid("75B22636-668E-11CF-A6D9-00AA0062CE6C")
 FILE_PROPERTIES = guid("8CABDCA1-A947-11CF-8EE4-00C00C205365")
 STREAM_PROPERTIES = guid("B7DC0791-A9B7-11CF-8EE6-00C00C205365")
 CONTENT_DESCRIPTION = guid("75B22633-668E-11CF-A6D9-00AA0062CE6C")
+SCRIPT_COMMAND = guid("1EFB1A30-0B62-11D0-A39B-00A0C90348F6")
 COMMAND_MEDIA = guid("59DACFC0-59E6-11D0-A3AC-00A0C90348F6")
 NO_ERROR_CORRECTION = guid("20FB5700-5B55-11CF-A8FD-00805F5C442B")
 
@@ -68,8 +71,9 @@ class AsfFile:
         self.packets = [data[i:i + self.packet_size]
                         for i in range(start, len(data) - self.packet_size + 1, self.packet_size)]
 
-    def header(self, title, author, claimed=None):
-        """The header object (with a script stream and the texts) and the data object head."""
+    def header(self, title, author, claimed=None, scripts=(), every=2):
+        """The header object (with a script stream, the texts and any timed commands of its
+        own) and the data object head."""
         script = (COMMAND_MEDIA + NO_ERROR_CORRECTION + struct.pack("<QIIHI", 0, 0, 0,
                                                                      self.script_stream, 0))
         texts = [utf16(title), utf16(author), b"", b"", b""]
@@ -77,6 +81,13 @@ class AsfFile:
         objects = [o for o in self.objects if o[:16] != CONTENT_DESCRIPTION]
         objects += [asf_object(STREAM_PROPERTIES, script),
                     asf_object(CONTENT_DESCRIPTION, description)]
+        if scripts:
+            def text(t):
+                return struct.pack("<H", len(t) + 1) + utf16(t)
+            body = b"\x00" * 16 + struct.pack("<HH", len(scripts), 1) + text("TITLE")
+            for i, name in enumerate(scripts):
+                body += struct.pack("<IH", int(i * every * 1000), 0) + text(name)
+            objects.append(asf_object(SCRIPT_COMMAND, body))
         body = b"".join(objects)
         size = claimed or 30 + len(body)
         head = HEADER + struct.pack("<QIBB", size, len(objects), 1, 2) + body
@@ -130,7 +141,9 @@ class MmshStream:
             self.h.send(self.rng.randbytes(4096))
             return
         claimed = 2 << 20 if self.q.get("big_header") == "1" else None
-        self.send_header(self.asf.header(self.title, self.author, claimed))
+        timed = [t for t in self.q.get("header_scripts", "").split("|") if t]
+        every = float(self.q.get("script_every", "2") or 2)
+        self.send_header(self.asf.header(self.title, self.author, claimed, timed, every))
         if self.play:
             self.packets()
 

@@ -78,6 +78,18 @@ TEST_F(EngineTest, MmshEndChunkEndsTheStream) {
             BASS_StreamGetFilePosition(stream, BASS_FILEPOS_CURRENT));
 }
 
+// A file's titles in the header's script command object are handed on as the stream
+// reaches their times.
+TEST_F(EngineTest, MmshHeaderScriptCommandsComeOnTime) {
+  const HSTREAM stream = Open("/mmsh?header_scripts=Opening|Later%20On&script_every=3&burst=0");
+  ASSERT_NE(stream, 0u) << BASS_ErrorGetCode();
+  Events events;
+  BASS_ChannelSetSync(stream, BASS_SYNC_WMA_META, 0, OnTitle, &events);
+  EXPECT_EQ(BASS_ChannelGetTags(stream, BASS_TAG_WMA_META), std::string("Opening\0\0", 9));
+  ASSERT_TRUE(BASS_ChannelPlay(stream, kFalse));
+  EXPECT_TRUE(WaitUntil([&] { return Has(events, &Events::titles, "Later On"); }, 20s));
+}
+
 // However a server cuts the header into chunks, and whether or not the data object's head
 // follows it, the stream plays.
 TEST_F(EngineTest, MmshHeaderInPieces) {
