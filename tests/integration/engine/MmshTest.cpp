@@ -90,6 +90,17 @@ TEST_F(EngineTest, MmshHeaderScriptCommandsComeOnTime) {
   EXPECT_TRUE(WaitUntil([&] { return Has(events, &Events::titles, "Later On"); }, 20s));
 }
 
+// The usual way to such a station: an .asx met at an http:// address names an mms:// one.
+TEST_F(EngineTest, MmshStationFromAnAsxMetAtTheAddress) {
+  const std::string station = "mms://127.0.0.1:" + std::to_string(server_->Port()) + "/mmsh";
+  const HSTREAM stream = Open("/pl/station.asx?abs=" + station);
+  ASSERT_NE(stream, 0u) << BASS_ErrorGetCode();
+  EXPECT_TRUE(BASS_ChannelGetTags(stream, BASS_TAG_WMA));
+  BASS_CHANNELINFO info;
+  ASSERT_TRUE(BASS_ChannelGetInfo(stream, &info));
+  EXPECT_EQ(info.ctype, BASS_CTYPE_STREAM_WMA);
+}
+
 // However a server cuts the header into chunks, and whether or not the data object's head
 // follows it, the stream plays.
 TEST_F(EngineTest, MmshHeaderInPieces) {
