@@ -76,6 +76,7 @@ class Session {
   bool OnData(std::string_view payload);
   void Title(const ScriptCommand& command);
   void HeaderScriptsDue(std::uint32_t sendTime);
+  bool Deliver(std::string_view bytes);
   std::vector<std::string> PlayRequest() const;
   void Stop(int error);
 
@@ -183,7 +184,7 @@ bool Session::Adopt(std::string bytes, bool change) {
     const int kbps = static_cast<int>(audio->bitrate / 1000);
     stream_->bitrateFromHeaders = kbps > 0;
     stream_->ring.Reserve(stream_->RingBytesFor(kbps > 0 ? kbps : kDefaultKbps));
-    if (!stream_->ring.Write(bytes.data(), bytes.size())) return false;
+    if (!Deliver(bytes)) return false;
   }
   int scriptStream = 0;  // none: no payload has that number
   for (const auto& candidate : header->streams) {
@@ -263,7 +264,16 @@ bool Session::OnData(std::string_view payload) {
   packet_.resize(size, '\0');
   if (script_->Packet(packet_, [&](const ScriptCommand& command) { Title(command); }))
     HeaderScriptsDue(script_->SendTime());
-  return stream_->ring.Write(packet_.data(), packet_.size());
+  return Deliver(packet_);
+}
+
+// Into the byte ring, and to the download callback as the plain HTTP transfer does.
+bool Session::Deliver(std::string_view bytes) {
+  if (!stream_->ring.Write(bytes.data(), bytes.size())) return false;
+  const auto& options = stream_->options;
+  if (options.proc && stream_->Created() && !stream_->Dead())
+    options.proc(bytes.data(), static_cast<DWORD>(bytes.size()), options.user);
+  return true;
 }
 
 // The header's own commands are timed from the start of what follows the header.

@@ -1,5 +1,6 @@
 // Windows Media stations from the local server's MMSH route: header tags, script-command
 // titles, a header change, the end chunk, and a clean error code for each broken reply.
+#include <atomic>
 #include <mutex>
 #include <thread>
 
@@ -68,14 +69,31 @@ TEST_F(EngineTest, MmshHeaderTagsScriptTitlesAndHeaderChange) {
   EXPECT_EQ(DominantFrequency(ReadLeft(capture_), kRate), 990);
 }
 
+struct Downloads {
+  std::atomic<std::uint64_t> bytes{0};
+  std::atomic<bool> ended{false};
+};
+
+void OnDownload(const void* buffer, DWORD length, void* user) {
+  auto* downloads = static_cast<Downloads*>(user);
+  if (buffer) downloads->bytes += length;
+  if (!buffer) downloads->ended = true;
+}
+
 TEST_F(EngineTest, MmshEndChunkEndsTheStream) {
-  const HSTREAM stream = Open("/mmsh?end_after=10&pace=0");
+  Downloads downloads;
+  const HSTREAM stream = BASS_StreamCreateURL(server_->Url("/mmsh?end_after=20&pace=0").c_str(), 0,
+                                              BASS_STREAM_BLOCK, OnDownload, &downloads);
   ASSERT_NE(stream, 0u) << BASS_ErrorGetCode();
   ASSERT_TRUE(BASS_ChannelPlay(stream, kFalse));
   // Played out, the stream is stopped (and, created without auto-free, still there).
   EXPECT_TRUE(WaitUntil([&] { return BASS_ChannelIsActive(stream) == BASS_ACTIVE_STOPPED; }));
-  EXPECT_EQ(BASS_StreamGetFilePosition(stream, BASS_FILEPOS_DOWNLOAD),
-            BASS_StreamGetFilePosition(stream, BASS_FILEPOS_CURRENT));
+  const QWORD download = BASS_StreamGetFilePosition(stream, BASS_FILEPOS_DOWNLOAD);
+  EXPECT_EQ(download, BASS_StreamGetFilePosition(stream, BASS_FILEPOS_CURRENT));
+  // The download callback saw the data after the creation, then the end.
+  EXPECT_TRUE(downloads.ended);
+  EXPECT_GT(downloads.bytes.load(), 0u);
+  EXPECT_LT(downloads.bytes.load(), download);
 }
 
 // A file's titles in the header's script command object are handed on as the stream
