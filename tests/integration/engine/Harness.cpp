@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <cmath>
+#include <cstdio>
 #include <fstream>
 #include <stdexcept>
 #include <thread>
@@ -11,6 +12,17 @@ namespace enginetest {
 
 Server::Server(const std::vector<std::string>& args) : process_(TEST_SERVER, args) {
   if (process_.Port() <= 0) throw std::runtime_error("the stream server did not start in time");
+}
+
+std::string LastLineOf(const std::string& command) {
+  std::string out;
+  if (FILE* pipe = popen(command.c_str(), "r")) {
+    char buffer[256];
+    while (fgets(buffer, sizeof buffer, pipe)) out += buffer;
+    pclose(pipe);
+  }
+  while (!out.empty() && (out.back() == '\n' || out.back() == '\r')) out.pop_back();
+  return out.substr(out.rfind('\n') == std::string::npos ? 0 : out.rfind('\n') + 1);
 }
 
 std::string FixtureDir() {

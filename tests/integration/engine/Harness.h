@@ -27,6 +27,10 @@ class Server {
   test_support::ServerProcess process_;
 };
 
+// Runs a shell command to its end and returns the last line it printed (the command bounds
+// its own time).
+std::string LastLineOf(const std::string& command);
+
 // The folder with the generated tone fixtures (see make_engine_fixtures.sh).
 std::string FixtureDir();
 

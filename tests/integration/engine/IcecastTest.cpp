@@ -14,17 +14,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-std::string Shell(const std::string& command) {
-  std::string out;
-  if (FILE* pipe = popen(command.c_str(), "r")) {
-    char buffer[256];
-    while (fgets(buffer, sizeof buffer, pipe)) out += buffer;
-    pclose(pipe);
-  }
-  while (!out.empty() && (out.back() == '\n' || out.back() == '\r')) out.pop_back();
-  return out.substr(out.rfind('\n') == std::string::npos ? 0 : out.rfind('\n') + 1);
-}
-
 struct Titles {
   std::mutex mutex;
   std::vector<std::string> seen;
@@ -48,12 +37,12 @@ class IcecastTest : public EngineTest {
     ASSERT_TRUE(mkdtemp(pattern));
     dir_ = pattern;
     chmod(dir_.c_str(), 0777);
-    url_ = Shell("bash " ICECAST_SCRIPT " start " + dir_ + " 440 'Loopback FM' 2>&1");
+    url_ = LastLineOf("bash " ICECAST_SCRIPT " start " + dir_ + " 440 'Loopback FM' 2>&1");
   }
   void TearDown() override {
     if (!dir_.empty()) {
-      Shell("bash " ICECAST_SCRIPT " stop " + dir_ + " 2>&1");
-      Shell("rm -rf " + dir_);
+      LastLineOf("bash " ICECAST_SCRIPT " stop " + dir_ + " 2>&1");
+      LastLineOf("rm -rf " + dir_);
     }
     EngineTest::TearDown();
   }
@@ -68,7 +57,7 @@ TEST_F(IcecastTest, PlaysTheToneAndFollowsTheAdminTitle) {
   Titles titles;
   BASS_ChannelSetSync(stream, BASS_SYNC_META, 0, OnMeta, &titles);
   BASS_ChannelPlay(stream, kFalse);
-  Shell("bash " ICECAST_SCRIPT " title " + dir_ + " 'Engine Check' 2>&1");
+  LastLineOf("bash " ICECAST_SCRIPT " title " + dir_ + " 'Engine Check' 2>&1");
   EXPECT_TRUE(WaitUntil(
       [&] {
         std::lock_guard lock(titles.mutex);

@@ -16,17 +16,6 @@ using namespace std::chrono_literals;
 
 constexpr int kTone = 880;
 
-std::string LastLine(const std::string& command) {
-  std::string out;
-  if (FILE* pipe = popen(command.c_str(), "r")) {
-    char buffer[256];
-    while (fgets(buffer, sizeof buffer, pipe)) out += buffer;
-    pclose(pipe);
-  }
-  while (!out.empty() && (out.back() == '\n' || out.back() == '\r')) out.pop_back();
-  return out.substr(out.rfind('\n') == std::string::npos ? 0 : out.rfind('\n') + 1);
-}
-
 // The longest run of near-silent frames after the sound began: a sine at the tone's level
 // is near zero for a few samples per cycle only.
 std::size_t LongestSilence(const std::vector<std::int16_t>& samples) {
@@ -50,13 +39,13 @@ class VlcMmshTest : public EngineTest, public ::testing::WithParamInterface<cons
     ASSERT_TRUE(mkdtemp(pattern));
     dir_ = pattern;
     chmod(dir_.c_str(), 0755);
-    url_ = LastLine("bash " VLC_MMSH_SCRIPT " start " + dir_ + " " + std::to_string(kTone) +
-                    " 40 2>&1");
+    url_ = LastLineOf("bash " VLC_MMSH_SCRIPT " start " + dir_ + " " + std::to_string(kTone) +
+                      " 40 2>&1");
   }
   void TearDown() override {
     if (!dir_.empty()) {
-      LastLine("bash " VLC_MMSH_SCRIPT " stop " + dir_ + " 2>&1");
-      LastLine("rm -rf " + dir_);
+      LastLineOf("bash " VLC_MMSH_SCRIPT " stop " + dir_ + " 2>&1");
+      LastLineOf("rm -rf " + dir_);
     }
     EngineTest::TearDown();
   }
