@@ -3,5 +3,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 preset=${1:-default}
-cmake --preset "$preset" >/dev/null
+# Warnings are errors where TALVORANEST_WERROR is set (continuous integration), never for users.
+werror=OFF
+if [ -n "${TALVORANEST_WERROR:-}" ] && [ "${TALVORANEST_WERROR}" != 0 ]; then werror=ON; fi
+cmake --preset "$preset" -DTALVORANEST_WERROR="$werror" >/dev/null
 cmake --build --preset "$preset" -j"$(nproc)"

@@ -6,8 +6,8 @@
 
 namespace engine {
 
-Stream::Stream(HSTREAM handle, StreamOptions opts)
-    : handle(handle),
+Stream::Stream(HSTREAM id, StreamOptions opts)
+    : handle(id),
       options(std::move(opts)),
       pcm(std::max<std::size_t>(options.outputRate * std::max<DWORD>(options.bufferMs, 100) / 1000,
                                 4096)),

@@ -46,8 +46,8 @@ INSTANTIATE_TEST_SUITE_P(
                       // No usable Content-Type: the format is recognised from the bytes.
                       FormatCase{"fmt=mp3&ctype=application/octet-stream", 440,
                                  BASS_CTYPE_STREAM_MP3, 44100}),
-    [](const auto& info) {
-      return std::to_string(info.param.tone) + "Hz" + std::to_string(info.index);
+    [](const auto& test) {
+      return std::to_string(test.param.tone) + "Hz" + std::to_string(test.index);
     });
 
 // Volume 0.5 halves the output; levels are measured before the volume; pause is silence.

@@ -79,7 +79,7 @@ TEST_P(VlcMmshTest, PlaysTheToneWithoutDropOuts) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Schemes, VlcMmshTest, ::testing::Values("http://", "mms://"),
-                         [](const auto& info) { return info.index == 0 ? "Http" : "Mms"; });
+                         [](const auto& test) { return test.index == 0 ? "Http" : "Mms"; });
 
 }  // namespace
 }  // namespace enginetest
