@@ -9,9 +9,9 @@
 namespace engine {
 namespace {
 
-// About 46 ms at 44.1 kHz. Each period is a wake-up of the device thread and, through a sound
+// About 93 ms at 44.1 kHz. Each period is a wake-up of the device thread and, through a sound
 // server, a round trip to it; the levels follow the output clock, not the period.
-constexpr Uint16 kPeriodFrames = 2048;
+constexpr Uint16 kPeriodFrames = 4096;
 static_assert(kPeriodFrames % LevelHistory::kBlockFrames == 0);
 
 // What the device still has queued when SDL asks for the next period. The sound-server and
