@@ -11,6 +11,7 @@
 
 #include "app/ChannelFolder.h"
 #include "app/DisplayGuard.h"
+#include "app/DisplayTuning.h"
 #include "app/ErrorBox.h"
 #include "app/HandoffServer.h"
 #include "app/Instance.h"
@@ -61,6 +62,7 @@ int RunPlayer(const char* program, const std::string& argument, app::PlayerSocke
   int qtArgc = 1;
   char* qtArgv[] = {const_cast<char*>(program), nullptr};
   std::optional<app::DisplayGuard> guard(std::in_place, socket.path());
+  app::TuneDisplayForTheMeters();
   app::PlayerApplication application(qtArgc, qtArgv);
   guard.reset();
   QCoreApplication::setApplicationName(QString::fromUtf8(app::kApplicationTitle));

@@ -28,14 +28,16 @@ void BlockBarWidget::setVisible(bool visible) {
 
 void BlockBarWidget::paintEvent(QPaintEvent* event) {
   bar_.Paint();
-  // After a partial paint the rest of the widget may show an older image.
+  // After a partial paint the rest of the widget shows the image last handed to Qt, which is
+  // the bar's image only if nothing changed since without asking for a repaint.
   if (event->region().contains(rect())) {
-    ImageChanged();
-  } else {
+    ChangedRows();
+  } else if (!ChangedRows().isEmpty()) {
     shown_.clear();
   }
+  const QRect area = event->rect();
   QPainter painter(this);
-  painter.drawImage(0, 0, bar_.Image());
+  painter.drawImage(area.topLeft(), bar_.Image(), area);
 }
 
 void BlockBarWidget::resizeEvent(QResizeEvent* event) {
@@ -50,20 +52,30 @@ void BlockBarWidget::RepaintRequested() {
     return;
   }
   bar_.Paint();
-  if (ImageChanged()) update();
+  const QRect changed = ChangedRows();
+  if (!changed.isEmpty()) update(changed);
 }
 
-bool BlockBarWidget::ImageChanged() {
+QRect BlockBarWidget::ChangedRows() {
   const QImage& image = bar_.Image();
   const uchar* bits = image.constBits();
   const auto size = std::size_t(image.sizeInBytes());
-  if (bits && image.size() == shownSize_ && shown_.size() == size &&
-      std::equal(bits, bits + size, shown_.begin())) {
-    return false;
+  QRect changed = image.rect();
+  if (bits && image.size() == shownSize_ && shown_.size() == size) {
+    const auto line = std::size_t(image.bytesPerLine());
+    int first = 0;
+    int last = image.height() - 1;
+    auto same = [&](int y) {
+      return std::equal(bits + y * line, bits + (y + 1) * line, shown_.begin() + y * line);
+    };
+    while (first <= last && same(first)) ++first;
+    if (first > last) return {};
+    while (same(last)) --last;
+    changed = QRect(0, first, image.width(), last - first + 1);
   }
   shownSize_ = image.size();
   shown_.assign(bits, bits ? bits + size : bits);
-  return true;
+  return changed;
 }
 
 void BlockBarWidget::SizeChanged(int width, int height) {

@@ -1,7 +1,8 @@
 // The Qt face of TBlockBar: a child widget that owns the bar, forwards its own size changes
 // to it and shows the bar's off-screen image when Qt asks for a paint. A repaint request whose
-// image equals the one already on screen (or already scheduled) is not passed on to Qt: the
-// level feed asks 50 times a second, and each update costs a paint and a flush to the display.
+// image equals the one already on screen (or already scheduled) is not passed on to Qt, and
+// otherwise only the rows that changed are: the level feed asks 50 times a second, and each
+// update costs a paint and a flush of that area to the display.
 #pragma once
 
 #include <QWidget>
@@ -31,8 +32,9 @@ class BlockBarWidget : public QWidget, private BlockBarHost {
   void SizeChanged(int width, int height) override;
   void HintChanged(const QString& hint) override;
   void VisibleChanged(bool visible) override;
-  // Whether the bar's image differs from the one last handed to Qt; remembers it if so.
-  bool ImageChanged();
+  // The rows where the bar's image differs from the one last handed to Qt (all of it when
+  // that one is unknown), and remembers the new one; empty when nothing changed.
+  QRect ChangedRows();
 
   TBlockBar bar_;
   // The image as last painted whole or scheduled for painting.

@@ -7,6 +7,7 @@ extern "C" {
 #include <libswresample/swresample.h>
 }
 
+#include <algorithm>
 #include <thread>
 #include <vector>
 
@@ -49,8 +50,10 @@ constexpr int kProbeBytes = 64 * 1024;
 constexpr unsigned kIndexBytes = 4 * 1024;
 // What the format recognition may read before a stream counts as no audio at all.
 constexpr std::uint64_t kRecognizeBytes = 128 * 1024;
-constexpr auto kFullWait =
-    std::chrono::milliseconds(20);  // well inside the smallest PCM ring (~0.1 s)
+// A full PCM ring is waited out until a good part of it is free again, so the decoder wakes a
+// few times a second to decode a batch rather than for every period the output takes.
+constexpr auto kMinFullWait = std::chrono::milliseconds(5);
+constexpr auto kMaxFullWait = std::chrono::milliseconds(100);  // well inside a 500 ms ring
 constexpr auto kPlayOutWait = std::chrono::milliseconds(20);
 
 int ReadRing(void* opaque, uint8_t* buffer, int size) {
@@ -95,6 +98,8 @@ class Decoder {
   int Refuse(int error, const std::string& why) const;
   bool Emit(AVFrame* frame);
   bool Store(const std::int16_t* samples, int frames);
+  // How long the PCM ring takes to have room for `left` frames and a quarter of itself.
+  std::chrono::milliseconds RoomWait(std::size_t left) const;
   void PublishTags(bool changed);
   DWORD ChannelType() const;
 
@@ -215,12 +220,22 @@ void Decoder::PublishTags(bool changed) {
   }
 }
 
+std::chrono::milliseconds Decoder::RoomWait(std::size_t left) const {
+  const PcmRing& pcm = stream_->pcm;
+  const std::size_t wanted = std::max(left, pcm.CapacityFrames() / 4);
+  const std::size_t free = pcm.FreeFrames();
+  const std::size_t missing = wanted > free ? wanted - free : 0;
+  const auto rate = std::max<DWORD>(1, stream_->options.outputRate);
+  return std::clamp(std::chrono::milliseconds(missing * 1000 / rate), kMinFullWait, kMaxFullWait);
+}
+
 bool Decoder::Store(const std::int16_t* samples, int frames) {
   std::size_t done = 0;
   while (done < static_cast<std::size_t>(frames)) {
     if (stream_->Dead()) return false;
     done += stream_->pcm.Write(samples + done * 2, frames - done);
-    if (done < static_cast<std::size_t>(frames)) std::this_thread::sleep_for(kFullWait);
+    if (done < static_cast<std::size_t>(frames))
+      std::this_thread::sleep_for(RoomWait(static_cast<std::size_t>(frames) - done));
   }
   return true;
 }

@@ -1,14 +1,30 @@
 #include "engine/real/Output.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <string_view>
 
 namespace engine {
 namespace {
 
-// About 12 ms at 44.1 kHz; two periods make the 20 ms the level meters look at.
-constexpr Uint16 kPeriodFrames = 512;
+// About 93 ms at 44.1 kHz. Each period is a wake-up of the device thread and, through a sound
+// server, a round trip to it; the levels follow the output clock, not the period.
+constexpr Uint16 kPeriodFrames = 4096;
+static_assert(kPeriodFrames % LevelHistory::kBlockFrames == 0);
+
+// What the device still has queued when SDL asks for the next period. The sound-server and
+// ALSA paths keep about one period ahead; the disk and dummy drivers consume a period at once.
+std::uint64_t QueuedFrames(std::string_view driver) {
+  return driver == "disk" || driver == "dummy" ? 0 : kPeriodFrames;
+}
+
+std::int64_t NowNs() {
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
 
 }  // namespace
 
@@ -28,6 +44,8 @@ std::unique_ptr<Output> Output::Open(DWORD rate) {
   output->scratch_.resize(std::size_t{want.samples} * 2);
   output->mix_.resize(std::size_t{want.samples} * 2);
   output->streams_.reserve(16);
+  const char* driver = SDL_GetCurrentAudioDriver();
+  output->clock_ = std::make_unique<OutputClock>(want.freq, QueuedFrames(driver ? driver : ""));
   SDL_AudioSpec have{};
   output->device_ = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
   if (output->device_ == 0) {
@@ -64,9 +82,12 @@ void Output::Callback(void* self, Uint8* out, int bytes) {
   auto* output = static_cast<Output*>(self);
   auto* samples = reinterpret_cast<std::int16_t*>(out);
   std::size_t frames = static_cast<std::size_t>(bytes) / 4;
+  output->clock_->Filling(output->frame_, frames, NowNs());
   const std::size_t period = output->scratch_.size() / 2;
   while (frames > 0) {
-    const std::size_t n = std::min(frames, period);
+    const std::size_t toBlockEnd =
+        LevelHistory::kBlockFrames - output->frame_ % LevelHistory::kBlockFrames;
+    const std::size_t n = std::min({frames, period, toBlockEnd});
     output->Mix(samples, n);
     samples += n * 2;
     frames -= n;
@@ -84,9 +105,10 @@ void Output::Mix(std::int16_t* out, std::size_t frames) {
     const float value = static_cast<float>(mix_[i]) * volume;
     out[i] = static_cast<std::int16_t>(std::clamp(value, -32768.0f, 32767.0f));
   }
+  frame_ += frames;
 }
 
-// Adds one stream's next period to the mix and records its peaks (before the volume).
+// Adds one stream's next frames to the mix and records their peaks (before the volume).
 void Output::MixStream(Stream& stream, std::size_t frames) {
   if (!stream.playing || stream.Dead() || stream.playedOut) return;
   std::uint32_t left = 0;
@@ -109,8 +131,13 @@ void Output::MixStream(Stream& stream, std::size_t frames) {
         stream.playedOut = true;
     }
   }
-  stream.peakBefore = stream.peakLast.load();
-  stream.peakLast = left | right << 16;
+  stream.levels.Record(frame_, left | right << 16);
+}
+
+std::uint32_t Output::LevelHeard(const Stream& stream, int windowMs) const {
+  const auto window =
+      static_cast<std::uint64_t>(rate_) * static_cast<std::uint64_t>(windowMs) / 1000;
+  return engine::LevelHeard(stream.levels, *clock_, NowNs(), window);
 }
 
 }  // namespace engine

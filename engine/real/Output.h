@@ -1,9 +1,9 @@
 // Sound output through SDL: one device, stereo 16-bit at the rate BASS_Init asked for.
 //
-// SDL's callback mixes the playing streams, applies the master volume and measures each
-// stream's levels. It never blocks and never allocates: it only try-locks the stream list
-// (other threads hold that lock for a moment to add or remove a stream) and reads lock-free
-// PCM rings.
+// SDL's callback mixes the playing streams, applies the master volume and records each
+// stream's levels by output frame. It never blocks and never allocates: it only try-locks the
+// stream list (other threads hold that lock for a moment to add or remove a stream) and reads
+// lock-free PCM rings. The output clock tells which of those frames is being heard.
 #pragma once
 
 #include <SDL2/SDL.h>
@@ -14,6 +14,7 @@
 #include <mutex>
 #include <vector>
 
+#include "engine/real/OutputClock.h"
 #include "engine/real/Stream.h"
 
 namespace engine {
@@ -33,10 +34,14 @@ class Output {
   bool Paused() const { return paused_.load(); }
   void SetVolume(float volume) { volume_ = volume; }
   float Volume() const { return volume_.load(); }
+  // Any thread: a stream's level (left | right << 16) for the audio heard now, over the last
+  // `windowMs` of it.
+  std::uint32_t LevelHeard(const Stream& stream, int windowMs) const;
 
  private:
   Output() = default;
   static void Callback(void* self, Uint8* out, int bytes);
+  // Mixes output frames from frame_ on; `frames` does not cross a level block.
   void Mix(std::int16_t* out, std::size_t frames);
   void MixStream(Stream& stream, std::size_t frames);
 
@@ -47,6 +52,8 @@ class Output {
   // Only the callback touches these after Open.
   std::vector<std::int16_t> scratch_;
   std::vector<std::int32_t> mix_;
+  std::uint64_t frame_ = 0;             // the next output frame to mix
+  std::unique_ptr<OutputClock> clock_;  // set before the device starts
   std::atomic<bool> paused_{false};
   std::atomic<float> volume_{1.0f};
 };

@@ -25,6 +25,8 @@ namespace engine {
 namespace {
 
 constexpr const char* kDefaultAgent = "Talvoranest-Engine/2.4";
+// A level covers the last 20 ms heard: what a meter read every 20 ms has not yet shown.
+constexpr int kLevelWindowMs = 20;
 
 template <typename T>
 T Fail(int code, T result) {
@@ -359,11 +361,8 @@ DWORD Real::ChannelGetLevel(DWORD handle) {
   const auto stream = Find(handle);
   if (!stream) return ~DWORD{0};
   if (State(*stream) != BASS_ACTIVE_PLAYING) return Fail(BASS_ERROR_NOPLAY, ~DWORD{0});
-  const DWORD last = stream->peakLast;
-  const DWORD before = stream->peakBefore;
-  const DWORD left = std::max(last & 0xFFFF, before & 0xFFFF);
-  const DWORD right = std::max(last >> 16, before >> 16);
-  return left | right << 16;
+  std::lock_guard lock(mutex_);
+  return output_ ? output_->LevelHeard(*stream, kLevelWindowMs) : 0;
 }
 
 BOOL Real::ChannelGetInfo(DWORD handle, BASS_CHANNELINFO* info) {

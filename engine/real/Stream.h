@@ -20,6 +20,7 @@
 
 #include "engine/bass.h"
 #include "engine/real/ByteRing.h"
+#include "engine/real/LevelHistory.h"
 #include "engine/real/PcmRing.h"
 
 namespace engine {
@@ -104,8 +105,7 @@ class Stream {
   std::atomic<bool> stalled{false};
   std::atomic<bool> decodeEnded{false};
   std::atomic<bool> playedOut{false};
-  std::atomic<std::uint32_t> peakLast{0};    // L | R << 16 of the last output period
-  std::atomic<std::uint32_t> peakBefore{0};  // ... and of the one before
+  LevelHistory levels;  // peaks by output frame, written by the output callback
   // The output callback: whether a stalled channel has buffered enough to go on.
   bool ReadyToResume() const;
 

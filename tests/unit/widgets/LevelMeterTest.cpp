@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QPaintEvent>
+#include <QPainter>
 #include <QWidget>
 #include <memory>
 
@@ -140,6 +142,65 @@ TEST(LevelMeter, UnchangedImageIsNotPaintedAgain) {
   const QImage shot = meter->grab().toImage().convertToFormat(QImage::Format_RGB32);
   meter->Bar().Paint();
   EXPECT_EQ(shot, meter->Bar().Image());
+}
+
+// Composes what the paint events of a meter put on screen: each paint draws the bar's image
+// into the event's region.
+class ScreenRecorder : public QObject {
+ public:
+  explicit ScreenRecorder(BlockBarWidget& meter) : meter_(meter) {
+    screen = QImage(meter.size(), QImage::Format_RGB32);
+    screen.fill(Qt::black);
+    meter.installEventFilter(this);
+  }
+  QImage screen;
+  QRegion lastRegion;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (watched == &meter_ && event->type() == QEvent::Paint) {
+      lastRegion = static_cast<QPaintEvent*>(event)->region();
+      meter_.Bar().Paint();
+      QPainter painter(&screen);
+      painter.setClipRegion(lastRegion);
+      painter.drawImage(0, 0, meter_.Bar().Image());
+    }
+    return QObject::eventFilter(watched, event);
+  }
+
+ private:
+  BlockBarWidget& meter_;
+};
+
+// A new level hands Qt only the rows that changed, and what the paints draw still adds up to
+// the bar's whole image, however the steps follow one another.
+TEST(LevelMeter, RepaintsOnlyTheRowsThatChanged) {
+  QWidget window;
+  window.resize(543, 193);
+  BlockBarWidget* meter = CreateLevelMeter(&window, 37, 29);
+  ScreenRecorder recorder(*meter);
+  window.show();
+  auto settle = [] {
+    for (int i = 0; i < 5; ++i) QApplication::processEvents();
+  };
+  settle();
+  struct Step {
+    int position;
+    QRect within;  // where the rows repainted must lie
+  };
+  // fillLength 54 lights rows 58-105; 66 lights 46-105; 14 lights 98-105.
+  const Step steps[] = {{32768, QRect(0, 0, 20, 112)}, {40000, QRect(0, 46, 20, 12)},
+                        {32768, QRect(0, 46, 20, 12)}, {8192, QRect(0, 58, 20, 40)},
+                        {65535, QRect(0, 4, 20, 94)},  {0, QRect(0, 4, 20, 104)}};
+  for (const Step& step : steps) {
+    meter->Bar().SetPosition(step.position);
+    settle();
+    EXPECT_TRUE(step.within.contains(recorder.lastRegion.boundingRect()))
+        << step.position << ": " << recorder.lastRegion.boundingRect().y() << " + "
+        << recorder.lastRegion.boundingRect().height();
+    meter->Bar().Paint();
+    EXPECT_EQ(recorder.screen, meter->Bar().Image()) << step.position;
+  }
 }
 
 }  // namespace
