@@ -63,6 +63,8 @@ const char* ErrorText(int code) {
       return "the server answered with an error status";
     case BASS_ERROR_PLAYLIST:
       return "playlist at the address was empty, too deep or a loop";
+    case BASS_ERROR_PROTOCOL:
+      return "the stream is encrypted";
     default:
       return "unknown error";
   }
@@ -159,8 +161,8 @@ int main(int argc, char** argv) {
   PrintSeries("WMA tags", BASS_ChannelGetTags(stream, BASS_TAG_WMA));
   BASS_CHANNELINFO info;
   BASS_ChannelGetInfo(stream, &info);
-  Print("format: " + FormatText(info.ctype) + ", " + std::to_string(info.freq) +
-        " Hz, " + std::to_string(info.chans) + " channel(s)");
+  Print("format: " + FormatText(info.ctype) + ", " + std::to_string(info.freq) + " Hz, " +
+        std::to_string(info.chans) + " channel(s)");
   Print("buffer: " + std::to_string(BASS_StreamGetFilePosition(stream, BASS_FILEPOS_END)) +
         " bytes");
   for (DWORD type : {BASS_SYNC_META, BASS_SYNC_OGG_CHANGE, BASS_SYNC_WMA_META})

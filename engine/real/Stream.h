@@ -21,6 +21,7 @@
 #include "engine/bass.h"
 #include "engine/real/ByteRing.h"
 #include "engine/real/PcmRing.h"
+#include "engine/real/RingMarks.h"
 
 namespace engine {
 
@@ -51,8 +52,9 @@ class Stream {
 
   const HSTREAM handle;
   const StreamOptions options;
-  ByteRing ring;  // network -> decoder
-  PcmRing pcm;    // decoder -> output
+  ByteRing ring;    // network -> decoder
+  PcmRing pcm;      // decoder -> output
+  RingMarks marks;  // titles and decoder restarts at ring positions (HLS)
 
   // Lifetime -------------------------------------------------------------------------------
   void Kill();
