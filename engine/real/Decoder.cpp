@@ -65,8 +65,6 @@ int ReadRing(void* opaque, uint8_t* buffer, int size) {
   const long n = stream->ring.Read(reinterpret_cast<char*>(buffer), readable);
   if (n < 0) return AVERROR_EXIT;
   if (n == 0) return AVERROR_EOF;
-  for (auto& title : stream->marks.TakeTitles(stream->ring.Consumed()))
-    stream->SetTag(BASS_TAG_META, std::move(title), BASS_SYNC_META);
   return static_cast<int>(n);
 }
 
@@ -96,6 +94,7 @@ class Decoder {
   // After a restart point: a new demuxer and decoder for what follows.
   int Reopen();
   void TimedMetadata(const AVPacket* packet);
+  void MarkedTitles(const AVPacket* packet);
   bool Emit(AVFrame* frame);
   bool Store(const std::int16_t* samples, int frames);
   void PublishTags(bool changed);
@@ -107,6 +106,7 @@ class Decoder {
   AVCodecContext* codec_ = nullptr;
   SwrContext* resampler_ = nullptr;
   int index_ = -1;
+  std::uint64_t origin_ = 0;  // the ring position of the demuxer's byte 0
   bool published_ = false;
   std::vector<std::int16_t> converted_;
   // The resampler's input, to rebuild it when a chained stream changes format.
@@ -136,6 +136,7 @@ int Decoder::Open() {
   format_->format_probesize = kProbeBytes;
   format_->max_index_size = kIndexBytes;
   format_->interrupt_callback = {&Interrupted, stream_.get()};
+  origin_ = stream_->ring.Consumed();
   // The reply's type names the first encoding only; after a restart the bytes tell.
   const char* name = published_ ? nullptr : InputFormatFor(stream_->ContentType());
   const AVInputFormat* input = name ? av_find_input_format(name) : nullptr;
@@ -179,6 +180,14 @@ int Decoder::Reopen() {
   avio_context_free(&io_);
   index_ = -1;
   return Open();
+}
+
+// Titles marked in the ring take effect when the packet at their position is decoded, which
+// is the playing position give or take the PCM ring.
+void Decoder::MarkedTitles(const AVPacket* packet) {
+  const std::int64_t pos = packet->pos >= 0 ? packet->pos : avio_tell(format_->pb);
+  for (auto& title : stream_->marks.TakeTitles(origin_ + static_cast<std::uint64_t>(pos) + 1))
+    stream_->SetTag(BASS_TAG_META, std::move(title), BASS_SYNC_META);
 }
 
 // ID3 tags carried beside the audio (HLS timed metadata): a new title becomes tag 5.
@@ -295,6 +304,7 @@ void Decoder::Run() {
       av_packet_unref(packet);
       continue;
     }
+    if (!end) MarkedTitles(packet);
     AVStream* stream = format_->streams[index_];
     if (!end && ((stream->event_flags & AVSTREAM_EVENT_FLAG_METADATA_UPDATED) ||
                  (format_->event_flags & AVFMT_EVENT_FLAG_METADATA_UPDATED))) {
