@@ -310,7 +310,7 @@ class Server(socketserver.ThreadingTCPServer):
         self.max_seconds = args.max_seconds
         self.slots = threading.BoundedSemaphore(args.max_clients)
         self.drop_generation = 0
-        hls_stream.setup(self, args.files)
+        hls_stream.setup(self, args.served_dir)
         self.tls = None
         if args.tls_cert:
             self.tls = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
@@ -361,7 +361,7 @@ def parse_args(argv):
     p.add_argument("--max-clients", type=int, default=32)
     p.add_argument("--tls-cert")
     p.add_argument("--tls-key")
-    p.add_argument("--files")
+    p.add_argument("--files", dest="served_dir", metavar="DIR")
     return p.parse_args(argv)
 
 
