@@ -37,22 +37,21 @@ const char* ContentTypeFor(SegmentKind kind) {
 }
 
 bool SegmentHead::Feed(const char* data, std::size_t size, const Sink& audio) {
-  while (inTags_ && size > 0) {
-    const auto size0 = held_.size();
+  while (inTags_) {
     const auto tag = Id3TagSize(held_);
     if (tag && *tag == 0) break;  // no (more) tags: the held bytes are audio
     if (tag && *tag > kMaxId3Bytes) return false;
-    const std::size_t want = tag ? *tag - size0 : 10 - size0;
-    const std::size_t take = std::min(want, size);
-    held_.append(data, take);
-    data += take;
-    size -= take;
     if (tag && held_.size() == *tag) {
       for (auto& entry : Id3TextEntries(held_)) tags_.push_back(std::move(entry));
       held_.clear();
+      continue;
     }
+    if (size == 0) return true;  // the rest comes with the next bytes
+    const std::size_t take = std::min((tag ? *tag : 10) - held_.size(), size);
+    held_.append(data, take);
+    data += take;
+    size -= take;
   }
-  if (inTags_ && size == 0 && Id3TagSize(held_) != std::optional<std::size_t>(0)) return true;
   if (inTags_) {
     inTags_ = false;
     if (!held_.empty() && !audio(held_.data(), held_.size())) return false;
