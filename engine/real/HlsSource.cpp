@@ -20,6 +20,8 @@ constexpr int kMaxMasterDepth = 2;
 constexpr int kMaxFailures = 3;
 // A live playlist that brings nothing new for this many target durations is off the air.
 constexpr int kStaleTargets = 8;
+// The ring's size until the decoder knows the bit rate.
+constexpr int kDefaultKbps = 128;
 
 Millis Scaled(double seconds, double factor) {
   return Millis(static_cast<long>(seconds * factor * 1000));
@@ -195,12 +197,6 @@ bool HlsSource::WriteSegment(std::string_view bytes) {
   const SegmentHead::Sink audio = [&](const char* data, std::size_t size) {
     if (!started) {
       started = true;
-      if (!published_) {
-        stream_->ring.Reserve(stream_->RingBytesFor(128));
-        const char* type = ContentTypeFor(SniffSegment(std::string_view(data, size)));
-        stream_->PublishHeaders(false, headers_, type ? type : "", std::nullopt, false);
-        published_ = true;
-      }
       auto title = ShoutcastTitle(head.Tags());
       if (title && title != title_) {
         stream_->marks.AddTitle(stream_->ring.Written(), *title);
@@ -212,7 +208,15 @@ bool HlsSource::WriteSegment(std::string_view bytes) {
   return head.Feed(bytes.data(), bytes.size(), audio) && head.Finish(audio);
 }
 
+// The first bytes publish the stream: the playlist's reply headers, and the decoder's input
+// format from what the bytes are.
 bool HlsSource::Write(const char* data, std::size_t size) {
+  if (!published_) {
+    stream_->ring.Reserve(stream_->RingBytesFor(kDefaultKbps));
+    const char* type = ContentTypeFor(SniffSegment(std::string_view(data, size)));
+    stream_->PublishHeaders(false, headers_, type ? type : "", std::nullopt, false);
+    published_ = true;
+  }
   if (!stream_->ring.Write(data, size)) return false;
   const auto& options = stream_->options;
   if (options.proc && stream_->Created() && !stream_->Dead())

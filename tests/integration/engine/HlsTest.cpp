@@ -311,5 +311,58 @@ TEST_F(HlsTest, PackagersLiveOutputPlaysAMinuteWithoutGaps) {
   ExpectNoReplayNoSkip(SegmentsRequested(RequestLog(files), R"("path": "/files/live(\d+)\.ts")"));
 }
 
+// fMP4 segments behind their initialisation section (EXT-X-MAP), in an ended playlist: played
+// through, then the stream ends and frees itself.
+TEST_F(HlsTest, PackagersFragmentedMp4PlaysToItsEnd) {
+  const TempDir temp;
+  ASSERT_FALSE(temp.Path().empty());
+  {
+    Child packager({"ffmpeg",
+                    "-nostdin",
+                    "-hide_banner",
+                    "-loglevel",
+                    "error",
+                    "-f",
+                    "lavfi",
+                    "-i",
+                    "sine=frequency=660:sample_rate=44100:duration=4",
+                    "-ac",
+                    "2",
+                    "-c:a",
+                    "aac",
+                    "-b:a",
+                    "96k",
+                    "-f",
+                    "hls",
+                    "-hls_time",
+                    "1",
+                    "-hls_segment_type",
+                    "fmp4",
+                    "-hls_playlist_type",
+                    "vod",
+                    temp.Path() + "/vod.m3u8"});
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+          return Slurp(temp.Path() + "/vod.m3u8").find("#EXT-X-ENDLIST") != std::string::npos;
+        },
+        20s));
+  }
+  Server files({"--files", temp.Path()});
+  const HSTREAM stream =
+      BASS_StreamCreateURL(files.Url("/files/vod.m3u8").c_str(), 0, kAutoFree, nullptr, nullptr);
+  ASSERT_NE(stream, 0u) << BASS_ErrorGetCode();
+  BASS_CHANNELINFO info;
+  ASSERT_TRUE(BASS_ChannelGetInfo(stream, &info));
+  EXPECT_EQ(info.ctype, BASS_CTYPE_STREAM_MP4);
+  BASS_ChannelPlay(stream, kFalse);
+  EXPECT_TRUE(WaitUntil([&] { return !BASS_ChannelGetTags(stream, BASS_TAG_HTTP); }, 20s));
+  CloseOutput();
+  const auto left = ReadLeft(capture_);
+  EXPECT_EQ(DominantFrequency(left, kRate), 660);
+  std::size_t sounding = 0;
+  for (auto sample : left) sounding += std::abs(sample) > 200;
+  EXPECT_GT(sounding, 3 * kRate) << "all four seconds, less the quiet sine crossings";
+}
+
 }  // namespace
 }  // namespace enginetest
