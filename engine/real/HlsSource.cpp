@@ -107,8 +107,9 @@ bool HlsSource::Follow(HlsPlaylist playlist) {
     if (!segments.empty()) {
       const std::uint64_t first = segments.front().sequence;
       const std::uint64_t last = segments.back().sequence;
-      if (next && *next > last + 1) {
-        // The numbering went back: the server started afresh, so join it afresh.
+      // A cache may serve a playlist a little behind the one before: nothing new in it. When the
+      // numbering falls back by more than a window, the server started afresh; join it afresh.
+      if (next && *next > last + 1 + segments.size()) {
         next.reset();
         if (published_) stream_->marks.AddRestart(stream_->ring.Written());
       }
