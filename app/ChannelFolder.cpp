@@ -13,20 +13,6 @@
 namespace app {
 namespace {
 
-class Descriptor {
- public:
-  explicit Descriptor(int fd) : fd_(fd) {}
-  ~Descriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  Descriptor(const Descriptor&) = delete;
-  Descriptor& operator=(const Descriptor&) = delete;
-  int get() const { return fd_; }
-
- private:
-  int fd_;
-};
-
 std::string SystemError(const std::string& path, const char* what) {
   return path + ": " + what + ": " + std::strerror(errno);
 }
@@ -49,7 +35,7 @@ std::string MakePrivateFolder(const std::string& path, uid_t uid) {
   }
   // Opened without following a link, then checked and tightened through the descriptor, so
   // nothing can be swapped in between.
-  Descriptor dir(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+  const UniqueFd dir(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
   if (dir.get() < 0) return SystemError(path, "not a usable folder");
   struct stat st {};
   if (::fstat(dir.get(), &st) != 0) return SystemError(path, "cannot check the folder");

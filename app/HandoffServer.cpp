@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "app/HandoffMessage.h"
+#include "app/Logging.h"
 #include "app/PlayerSockets.h"
 
 namespace app {
@@ -69,6 +70,10 @@ void HandoffServer::Accept() {
     ++connections_;
     const auto peer = PeerUid(static_cast<int>(socket->socketDescriptor()));
     if (stopped_ || connections_ > kMaxConnections || peer != ::geteuid()) {
+      qCInfo(lcHandoff) << "hand-off refused:"
+                        << (stopped_                         ? "the window has closed"
+                            : connections_ > kMaxConnections ? "too many connections"
+                                                             : "another user's connection");
       Drop(socket);
     } else {
       Start(socket);
@@ -86,6 +91,7 @@ void HandoffServer::Start(QLocalSocket* socket) {
       reader->Feed(std::string_view(buffer, static_cast<std::size_t>(n)));
     }
     if (reader->state() != HandoffReader::State::kComplete) {
+      qCInfo(lcHandoff) << "hand-off dropped: not a well-formed message";
       Drop(socket);
       return;
     }
@@ -102,13 +108,19 @@ void HandoffServer::Start(QLocalSocket* socket) {
   };
   connect(socket, &QLocalSocket::readyRead, this, readSome);
   QTimer::singleShot(readLimit, socket, [socket, reader] {
-    if (reader->state() != HandoffReader::State::kComplete) Drop(socket);
+    if (reader->state() != HandoffReader::State::kComplete) {
+      qCInfo(lcHandoff) << "hand-off dropped: the message did not arrive in time";
+      Drop(socket);
+    }
   });
   readSome();
 }
 
 void HandoffServer::Deliver(const std::string& path, QPointer<QLocalSocket> socket) {
   if (stopped_ || !socket || socket->state() != QLocalSocket::ConnectedState) return;
+  qCInfo(lcHandoff).noquote() << "hand-off:"
+                              << QString::fromLocal8Bit(path.data(),
+                                                        static_cast<qsizetype>(path.size()));
   try {
     AnswerOnExit answer(socket);
     open_(path);

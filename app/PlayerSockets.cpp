@@ -38,25 +38,6 @@ std::string Prefix() {
 
 }  // namespace
 
-UniqueFd& UniqueFd::operator=(UniqueFd&& other) noexcept {
-  if (this != &other) {
-    Reset();
-    fd_ = other.Release();
-  }
-  return *this;
-}
-
-int UniqueFd::Release() {
-  const int fd = fd_;
-  fd_ = -1;
-  return fd;
-}
-
-void UniqueFd::Reset() {
-  if (fd_ >= 0) ::close(fd_);
-  fd_ = -1;
-}
-
 std::string PlayerSocketName(std::uint64_t startMicros, pid_t pid) {
   char digits[32];
   std::snprintf(digits, sizeof digits, "%016llu", static_cast<unsigned long long>(startMicros));

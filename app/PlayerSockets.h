@@ -11,23 +11,11 @@
 #include <string>
 #include <vector>
 
+#include "os/UniqueFd.h"
+
 namespace app {
 
-class UniqueFd {
- public:
-  UniqueFd() = default;
-  explicit UniqueFd(int fd) : fd_(fd) {}
-  ~UniqueFd() { Reset(); }
-  UniqueFd(UniqueFd&& other) noexcept : fd_(other.Release()) {}
-  UniqueFd& operator=(UniqueFd&& other) noexcept;
-  int get() const { return fd_; }
-  explicit operator bool() const { return fd_ >= 0; }
-  int Release();
-  void Reset();
-
- private:
-  int fd_ = -1;
-};
+using os::UniqueFd;
 
 std::string PlayerSocketName(std::uint64_t startMicros, pid_t pid);
 std::size_t MaxPlayerSocketNameLength();

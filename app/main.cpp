@@ -14,8 +14,11 @@
 #include "app/ErrorBox.h"
 #include "app/HandoffServer.h"
 #include "app/Instance.h"
+#include "app/Logging.h"
 #include "app/TerminationSignals.h"
 #include "app/Title.h"
+#include "mpris/MediaControls.h"
+#include "player/Player.h"
 #include "ui/TfrmMain.h"
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -72,9 +75,11 @@ int RunPlayer(const char* program, const std::string& argument, app::PlayerSocke
     QCoreApplication::exit(0);
   });
 
+  app::ConnectEngineLog();
   const auto errorBox = [](const std::exception& error) { app::ShowErrorBox(error.what()); };
   TfrmMain::SetHandlerErrorFunction(errorBox);
-  TfrmMain window;
+  player::Player session;
+  TfrmMain window(session);
   if (window.EndRequested() || termination.Received()) return 0;
   closing = &window;
   window.setWindowTitle(QString::fromUtf8(app::kApplicationTitle));
@@ -84,6 +89,9 @@ int RunPlayer(const char* program, const std::string& argument, app::PlayerSocke
                             errorBox);
   if (socket && !server.Listen(socket.ReleaseFd())) Note("cannot take hand-offs");
   ClosedWatch closedWatch(window, server);
+  mpris::MediaControls mediaControls(
+      session, {QString::fromUtf8(app::kApplicationTitle), QStringLiteral("talvoranest"),
+                [&window] { window.Raise(); }, [&window] { window.btnKapatClick(); }});
 
   window.show();
   if (!termination.Received()) application.exec();

@@ -5,13 +5,13 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config git ccache
-  qt6-base-dev qt6-base-dev-tools
+  qt6-base-dev qt6-base-dev-tools libqt6dbus6
   libavformat-dev libavcodec-dev libavutil-dev libswresample-dev
   libcurl4-openssl-dev libsdl2-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang libclang-rt-14-dev
   python3 ffmpeg icecast2 xvfb x11-utils xdotool openssl
-  dbus at-spi2-core python3-dbus
+  dbus at-spi2-core python3-dbus playerctl twm
   fonts-wine fonts-dejavu-core
   ca-certificates procps psmisc
 )

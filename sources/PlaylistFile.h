@@ -5,22 +5,19 @@
 #include <optional>
 #include <string>
 
+#include "os/UniqueFd.h"
+
 namespace sources {
 
 class PlaylistFile {
  public:
   // nullopt when path names no existing regular file.
   static std::optional<PlaylistFile> Open(const std::string& path);
-  PlaylistFile(PlaylistFile&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
-  PlaylistFile(const PlaylistFile&) = delete;
-  PlaylistFile& operator=(const PlaylistFile&) = delete;
-  PlaylistFile& operator=(PlaylistFile&&) = delete;
-  ~PlaylistFile();
-  int fd() const { return fd_; }
+  int fd() const { return fd_.get(); }
 
  private:
-  explicit PlaylistFile(int fd) : fd_(fd) {}
-  int fd_;
+  explicit PlaylistFile(os::UniqueFd fd) : fd_(std::move(fd)) {}
+  os::UniqueFd fd_;
 };
 
 }  // namespace sources

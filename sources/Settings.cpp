@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <filesystem>
 
+#include "os/RegularFile.h"
 #include "sources/Station.h"
 #include "sources/StationSelection.h"
 
@@ -33,48 +34,52 @@ std::string FieldText(const unsigned char* record, Field field) {
 
 std::string IoErrorText(int code) {
   switch (code) {
-    case 2: return "File not found";
-    case 3: return "Invalid filename";
-    case 4: return "Too many open files";
-    case 5: return "File access denied";
-    case 100: return "Read beyond end of file";
-    case 101: return "Disk full";
-    case 106: return "Invalid numeric input";
-    default: return "I/O error " + std::to_string(code);
+    case 2:
+      return "File not found";
+    case 3:
+      return "Invalid filename";
+    case 4:
+      return "Too many open files";
+    case 5:
+      return "File access denied";
+    case 100:
+      return "Read beyond end of file";
+    case 101:
+      return "Disk full";
+    case 106:
+      return "Invalid numeric input";
+    default:
+      return "I/O error " + std::to_string(code);
   }
 }
 
 // The system's error number in the numbering of the I/O error texts.
 int IoErrorCode(int error) {
   switch (error) {
-    case ENOENT: return 2;
+    case ENOENT:
+      return 2;
     case ENOTDIR:
     case ENAMETOOLONG:
-    case ELOOP: return 3;
+    case ELOOP:
+      return 3;
     case EMFILE:
-    case ENFILE: return 4;
+    case ENFILE:
+      return 4;
     case EACCES:
     case EPERM:
     case EROFS:
-    case EISDIR: return 5;
-    case ENOSPC: return 101;
-    default: return error;
+    case EISDIR:
+      return 5;
+    case ENOSPC:
+      return 101;
+    default:
+      return error;
   }
 }
 
-[[noreturn]] void RaiseIoError(int code) { throw InputError(IoErrorText(code)); }
-
-class Descriptor {
- public:
-  explicit Descriptor(int fd) : fd_(fd) {}
-  Descriptor(const Descriptor&) = delete;
-  Descriptor& operator=(const Descriptor&) = delete;
-  ~Descriptor() { ::close(fd_); }
-  int get() const { return fd_; }
-
- private:
-  int fd_;
-};
+[[noreturn]] void RaiseIoError(int code) {
+  throw InputError(IoErrorText(code));
+}
 
 }  // namespace
 
@@ -87,16 +92,15 @@ std::string SettingsPath() {
 }
 
 void ReadiniFrom(const std::string& path) {
-  struct stat info {};
-  if (path.empty() || ::stat(path.c_str(), &info) != 0 || S_ISDIR(info.st_mode)) return;
   // Opened for reading and writing, as the file has always been: a file the user may not
-  // write is refused. Non-blocking so that a FIFO in its place cannot hang the open.
-  const int fd = ::open(path.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) RaiseIoError(IoErrorCode(errno));
-  Descriptor file(fd);
+  // write is refused. Only a regular file holds records.
+  const os::OpenedFile opened = os::OpenRegularFile(path, O_RDWR);
+  if (opened.error != 0) RaiseIoError(IoErrorCode(opened.error));
+  if (opened.Absent()) return;
+  const os::UniqueFd& file = opened.fd;
+  struct stat info {};
   if (::fstat(file.get(), &info) != 0) RaiseIoError(IoErrorCode(errno));
-  // Only a regular file holds records; anything else (a FIFO, a device) holds none.
-  if (!S_ISREG(info.st_mode) || static_cast<std::size_t>(info.st_size) < kRecordSize) return;
+  if (static_cast<std::size_t>(info.st_size) < kRecordSize) return;
 
   unsigned char record[kRecordSize];
   std::size_t got = 0;
@@ -112,6 +116,8 @@ void ReadiniFrom(const std::string& path) {
   SiteAddress = FieldText(record, kSite);
 }
 
-void Readini() { ReadiniFrom(SettingsPath()); }
+void Readini() {
+  ReadiniFrom(SettingsPath());
+}
 
 }  // namespace sources

@@ -35,4 +35,8 @@ inline bool Superseded(std::uint64_t generation) {
   return generation != CurrentGeneration();
 }
 
+// Window's thread: a fresh session. Supersedes every worker, then empties the station texts
+// (sources/Station.h), NowPlaying and everything above. The one list of the session's storage.
+void ResetSession();
+
 }  // namespace stream

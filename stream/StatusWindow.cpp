@@ -38,6 +38,7 @@ bool RunHere(std::uint64_t generation, const std::function<void(StatusLabels&)>&
   if (!attachedLabels || closing.load()) return false;
   if (generation != kAnyGeneration && generation != CurrentGeneration()) return false;
   action(*attachedLabels);
+  if (attachedLabels) attachedLabels->Handled();
   return true;
 }
 

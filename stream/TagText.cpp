@@ -16,19 +16,6 @@ std::optional<std::string> HeaderValue(std::string_view entry, std::string_view 
 
 }  // namespace
 
-std::vector<std::string_view> Entries(std::string_view block) {
-  std::vector<std::string_view> entries;
-  std::size_t start = 0;
-  while (start < block.size()) {
-    const std::size_t nul = block.find('\0', start);
-    const std::size_t end = nul == std::string_view::npos ? block.size() : nul;
-    if (end == start) break;  // the empty entry that ends the series
-    entries.push_back(block.substr(start, end - start));
-    start = end + 1;
-  }
-  return entries;
-}
-
 std::string_view FirstText(std::string_view block) {
   return block.substr(0, block.find('\0'));
 }
@@ -46,10 +33,10 @@ std::string BitrateText(const std::optional<std::string>& icy,
   std::string bitrate;
   if (icy) {
     // Every entry is looked at: the last "icy-br" wins.
-    for (std::string_view entry : Entries(*icy))
+    for (std::string_view entry : engine::SeriesEntries(*icy))
       if (auto value = HeaderValue(entry, "icy-br")) bitrate = *value;
   } else if (http) {
-    for (std::string_view entry : Entries(*http)) {
+    for (std::string_view entry : engine::SeriesEntries(*http)) {
       auto value = HeaderValue(entry, "ice-bitrate");
       if (!value) value = HeaderValue(entry, "icy-br");
       if (value) return *value;

@@ -1,4 +1,4 @@
-// The texts of the engine's tag blocks, read byte for byte: series walking, the Shoutcast
+// The texts of the engine's tag blocks, read byte for byte: the first text, the Shoutcast
 // title and the bitrate headers. Pure functions of outside input: bounded by what they are given.
 #pragma once
 
@@ -6,14 +6,11 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
+
+#include "engine/TagSeries.h"
 
 namespace stream {
 
-// The entries of a series (each NUL-terminated, the series ending with an empty entry). Stops
-// at the empty entry or at the end of block, whichever comes first; an entry missing its NUL
-// at the end of block still counts. The views point into block.
-std::vector<std::string_view> Entries(std::string_view block);
 // The first text of a block: up to its first NUL, or all of it.
 std::string_view FirstText(std::string_view block);
 

@@ -37,7 +37,7 @@ void OnMetaSync(HSYNC, DWORD, DWORD, void*) {
 void OnWmaChangeSync(HSYNC, DWORD, DWORD, void*) {
   auto tags = BASS_ChannelGetTags(StreamChannel.load(), BASS_TAG_WMA);
   if (!tags) return;
-  for (std::string_view entry : Entries(*tags)) {
+  for (std::string_view entry : engine::SeriesEntries(*tags)) {
     if (text::StartsWith(entry, "title="))
       SendText(kAnyGeneration, STATUS_STATION_NAME, text::From(entry, 7));
     else if (text::StartsWith(entry, "author="))

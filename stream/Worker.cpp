@@ -6,6 +6,7 @@
 
 #include "engine/bass.h"
 #include "sources/Station.h"
+#include "stream/Logging.h"
 #include "stream/SharedState.h"
 #include "stream/StatusWindow.h"
 #include "stream/Tags.h"
@@ -25,7 +26,15 @@ class Run {
       : address_(std::move(address)), generation_(generation) {}
 
   void Go() {
-    if (Connect() && Buffer() && HeaderTags() && Callbacks() && Settle()) Finish();
+    qCInfo(lcWorker).noquote() << "worker" << generation_ << "connecting to"
+                               << QString::fromLocal8Bit(address_.data(),
+                                                         static_cast<qsizetype>(address_.size()));
+    if (Connect() && Buffer() && HeaderTags() && Callbacks() && Settle()) {
+      qCInfo(lcWorker) << "worker" << generation_ << "playing";
+      Finish();
+    } else {
+      qCInfo(lcWorker) << "worker" << generation_ << "ended before playing";
+    }
   }
 
  private:
@@ -73,6 +82,8 @@ bool Run::Connect() {
   // Connecting can take seconds: the window may have closed or a newer worker started.
   if (Closing() || Superseded(generation_)) return Keep(false);
   if (channel_ == 0) {
+    qCInfo(lcWorker) << "worker" << generation_ << "no service: engine error"
+                     << BASS_ErrorGetCode();
     if (OnWindow([](StatusLabels&) { StreamChannel.store(0); }) && Send(STATUS_NO_SERVICE))
       Finish();
     return false;
@@ -123,7 +134,7 @@ bool Run::HeaderTags() {
 bool Run::WmaHeaderTags() {
   auto tags = BASS_ChannelGetTags(channel_, BASS_TAG_WMA_META);
   if (!tags) return true;
-  for (std::string_view entry : Entries(*tags)) {
+  for (std::string_view entry : engine::SeriesEntries(*tags)) {
     if (text::StartsWith(entry, "title=")) {
       const std::string name = "1: " + text::From(entry, 7);
       if (!Send(STATUS_STATION_NAME, 0, &name)) return false;
@@ -140,7 +151,7 @@ bool Run::IcyHeaderTags() {
   if (!tags) tags = BASS_ChannelGetTags(channel_, BASS_TAG_HTTP);
   if (!tags) tags = BASS_ChannelGetTags(channel_, BASS_TAG_OGG);
   if (!tags) return true;
-  for (std::string_view entry : Entries(*tags)) {
+  for (std::string_view entry : engine::SeriesEntries(*tags)) {
     if (text::StartsWith(entry, "icy-name:")) {
       const std::string name = text::From(entry, 10);
       if (!Send(STATUS_STATION_NAME, 0, &name)) return false;
@@ -194,9 +205,13 @@ bool Run::Settle() {
   return true;
 }
 
+// On the window's thread, so that the player's session sees the worker end. Dropped for a
+// superseded run, whose generation WorkerThread no longer holds anyway.
 void Run::Finish() {
-  std::uint64_t mine = generation_;
-  WorkerThread.compare_exchange_strong(mine, 0);  // only while no newer worker was started
+  RunOnWindow(generation_, [this](StatusLabels&) {
+    std::uint64_t mine = generation_;
+    WorkerThread.compare_exchange_strong(mine, 0);  // only while no newer worker was started
+  });
 }
 
 }  // namespace

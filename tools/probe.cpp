@@ -14,7 +14,9 @@
 #include <string_view>
 #include <thread>
 
+#include "engine/Log.h"
 #include "engine/bass.h"
+#include "stream/EngineSettings.h"
 #include "stream/TagText.h"
 
 namespace {
@@ -27,7 +29,7 @@ std::string FormatText(DWORD ctype) {
 struct Options {
   bool play = true;
   int seconds = 10;
-  DWORD timeoutMs = 20000;
+  DWORD timeoutMs = stream::kConnectTimeoutMs;
   const char* url = nullptr;
 };
 
@@ -37,37 +39,6 @@ void Print(const std::string& line) {
   std::lock_guard lock(printMutex);
   std::printf("%s\n", line.c_str());
   std::fflush(stdout);
-}
-
-const char* ErrorText(int code) {
-  switch (code) {
-    case BASS_ERROR_INIT:
-      return "the engine is not initialised";
-    case BASS_ERROR_FILEOPEN:
-      return "connection refused or the address cannot be opened";
-    case BASS_ERROR_DRIVER:
-      return "no sound output device";
-    case BASS_ERROR_MEM:
-      return "out of memory, or the reply exceeded a size limit";
-    case BASS_ERROR_SSL:
-      return "TLS handshake or certificate failure";
-    case BASS_ERROR_NONET:
-      return "host name could not be resolved";
-    case BASS_ERROR_TIMEOUT:
-      return "timed out";
-    case BASS_ERROR_FILEFORM:
-      return "not a stream in a known format";
-    case BASS_ERROR_CODEC:
-      return "no decoder for the stream's codec";
-    case BASS_ERROR_HTTP:
-      return "the server answered with an error status";
-    case BASS_ERROR_PLAYLIST:
-      return "playlist at the address was empty, too deep or a loop";
-    case BASS_ERROR_PROTOCOL:
-      return "the stream is encrypted";
-    default:
-      return "unknown error";
-  }
 }
 
 const char* StateName(DWORD state) {
@@ -86,11 +57,7 @@ const char* StateName(DWORD state) {
 void PrintSeries(const char* title, const std::optional<std::string>& series) {
   if (!series) return;
   Print(std::string(title) + ":");
-  for (std::size_t at = 0; at < series->size() && (*series)[at] != '\0';) {
-    const auto end = series->find('\0', at);
-    Print("  " + series->substr(at, end - at));
-    at = end + 1;
-  }
+  for (std::string_view entry : engine::SeriesEntries(*series)) Print("  " + std::string(entry));
 }
 
 void OnDownload(const void* buffer, DWORD length, void*) {
@@ -130,17 +97,17 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: %s [--no-play] [--seconds N] [--timeout MS] URL\n", argv[0]);
     return 2;
   }
+  // The engine's own account of what went wrong, as the player logs it when asked to.
+  engine::SetLogSink([](engine::LogArea area, engine::LogLevel, const std::string& text) {
+    static const char* const kAreas[] = {"net", "decode", "output"};
+    Print(std::string("log [") + kAreas[static_cast<int>(area)] + "]: " + text);
+  });
   if (!BASS_Init(-1, 44100, 0, nullptr, nullptr)) {
     const int code = BASS_ErrorGetCode();
-    Print("error " + std::to_string(code) + ": " + ErrorText(code));
+    Print("error " + std::to_string(code) + ": " + engine::ErrorText(code));
     return 1;
   }
-  BASS_SetConfig(BASS_CONFIG_NET_PLAYLIST, 1);
-  BASS_SetConfig(BASS_CONFIG_BUFFER, 500);
-  BASS_SetConfig(BASS_CONFIG_NET_BUFFER, 2000);
-  BASS_SetConfig(BASS_CONFIG_NET_PREBUF, 100);
-  BASS_SetConfig(BASS_CONFIG_NET_TIMEOUT, options.timeoutMs);
-  BASS_SetConfigPtr(BASS_CONFIG_NET_AGENT, "TALVORANEST");
+  stream::ConfigureEngine(options.timeoutMs);
 
   const auto start = std::chrono::steady_clock::now();
   const HSTREAM stream = BASS_StreamCreateURL(
@@ -149,7 +116,7 @@ int main(int argc, char** argv) {
       std::chrono::steady_clock::now() - start);
   if (!stream) {
     const int code = BASS_ErrorGetCode();
-    Print("error " + std::to_string(code) + ": " + ErrorText(code) + " (after " +
+    Print("error " + std::to_string(code) + ": " + engine::ErrorText(code) + " (after " +
           std::to_string(elapsed.count()) + " ms)");
     BASS_Free();
     return 1;

@@ -11,16 +11,14 @@
 
 #include "assets/Artwork.h"
 #include "engine/bass.h"
+#include "player/Player.h"
 #include "sources/Station.h"
-#include "sources/StationSelection.h"
-#include "stream/SharedState.h"
+#include "stream/EngineSettings.h"
 #include "stream/StatusWindow.h"
-#include "stream/Worker.h"
 #include "text/Text.h"
 #include "ui/Boxes.h"
 #include "ui/EffectLabel.h"
 #include "ui/Placement.h"
-#include "ui/Volume.h"
 #include "ui/WindowShape.h"
 
 namespace {
@@ -39,10 +37,6 @@ void ShowHandlerError(const std::exception& error) {
       {nullptr, QGuiApplication::applicationDisplayName(), text, QMessageBox::Critical});
 }
 
-QString ScreenText(const std::string& text) {
-  return QString::fromStdString(text::DisplayUtf8(text));
-}
-
 constexpr int kTransparencyPercent = 10;
 
 }  // namespace
@@ -51,12 +45,14 @@ void TfrmMain::SetHandlerErrorFunction(HandlerErrorFunction function) {
   HandlerErrorHook() = std::move(function);
 }
 
-TfrmMain::TfrmMain(QWidget* parent) : QWidget(parent, Qt::Window | Qt::FramelessWindowHint) {
+TfrmMain::TfrmMain(player::Player& player, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), player_(player) {
   setObjectName("frmMain");
   setFixedSize(543, 193);
   BuildControls();
   BuildTimers();
   ConnectHandlers();
+  FollowPlayer();
   FormCreate();
 }
 
@@ -67,7 +63,6 @@ TfrmMain::~TfrmMain() {
 void TfrmMain::FormCreate() {
   ui::SetWindowTranslucency(this, kTransparencyPercent);
   QCoreApplication::processEvents();
-  stream::AttachStatusWindow(*this);
 
   if ((BASS_GetVersion() >> 16) != BASSVERSION) {
     RequestEnd();
@@ -82,13 +77,7 @@ void TfrmMain::FormCreate() {
   }
   BASS_PluginLoad("basswma", 1);
   BASS_PluginLoad("bass_aac.dll", 1);
-  BASS_SetConfig(BASS_CONFIG_NET_PLAYLIST, 1);
-  BASS_SetConfig(BASS_CONFIG_BUFFER, 500);
-  BASS_SetConfig(BASS_CONFIG_NET_BUFFER, 2000);
-  BASS_SetConfig(BASS_CONFIG_NET_PREBUF, 100);
-  BASS_SetConfig(BASS_CONFIG_NET_TIMEOUT, 20000);
-  BASS_SetConfig(BASS_CONFIG_UPDATETHREADS, 4);
-  BASS_SetConfigPtr(BASS_CONFIG_NET_AGENT, "TALVORANEST");
+  stream::ConfigureEngine();
   setMask(ui::RegionFromBitmap(QImage(artwork::kSkin)));
 }
 
@@ -124,9 +113,10 @@ void TfrmMain::FormShow() {
     move(ui::WindowPlacement(screen->geometry().size(), size()));
   }
   OpenStation(firstArgument_);
-  SetSliderFromEngine();
+  player_.SetVolumeFromEngine();
 }
 
+// Workers released from a blocked send find the process closing and touch nothing more.
 void TfrmMain::FormDestroy() {
   stream::DetachStatusWindow();
   BASS_Free();
@@ -141,37 +131,12 @@ void TfrmMain::WMOpenSource(const std::string& path) {
 }
 
 void TfrmMain::OpenStation(const std::string& path) {
-  if (sources::SelectStationTexts(path)) {
-    SetLabel4(StationName);
-    SetLabel3(sources::StationSlogan);
-  }
-  BASS_Stop();
-  BASS_StreamFree(StreamChannel.load());
-  // Starts the worker between stopping and resuming the output.
-  stream::StartWorker(StreamUrl);
-  SetSliderFromEngine();
+  player_.OpenStation(path);
 }
 
-void TfrmMain::SetSliderFromEngine() {
-  sndBar->setValue(ui::VolumeToSlider(BASS_GetVolume()));
-}
-
-void TfrmMain::SetLabel4(const std::string& text) {
-  Label4->setText(ScreenText(text));
-}
-
-void TfrmMain::SetLabel3(const std::string& text) {
-  Label3->setText(ScreenText(text));
-}
-
-void TfrmMain::SetKbps(const std::string& text) {
-  lKbps->setText(ScreenText(text));
-}
-
-void TfrmMain::SetHz(const std::string& text) {
-  lHz->setText(ScreenText(text));
-}
-
-void TfrmMain::RepaintLabel4() {
-  Label4->repaint();
+void TfrmMain::Raise() {
+  if (isMinimized()) showNormal();
+  show();
+  raise();
+  activateWindow();
 }

@@ -2,13 +2,16 @@
 // lines, the format labels, the transport buttons, the volume slider and the level meters.
 //
 // Life cycle, as app/ drives it:
-//   TfrmMain w;                    // builds the controls and runs FormCreate
+//   player::Player session;        // the state and commands the window is a view of
+//   TfrmMain w(session);           // builds the controls and runs FormCreate
 //   if (w.EndRequested()) return 0;  // the engine is missing or cannot start (box shown)
 //   w.SetFirstArgument(arg);       // before the first show
 //   w.show();                      // the first show runs FormShow (placement, first station)
 //   ... w.WMOpenSource(path) for every hand-off from a second start ...
 // Destroying the window runs FormDestroy (frees the engine; workers are not waited for).
 //
+// The window is a view of the player's session: its texts, buttons and slider follow the
+// session's signals, and its transport handlers are calls into the session's commands.
 // Every member runs on the window's thread.
 #pragma once
 
@@ -16,8 +19,6 @@
 #include <exception>
 #include <functional>
 #include <string>
-
-#include "stream/StatusLabels.h"
 
 class QSlider;
 class QTimer;
@@ -30,9 +31,11 @@ class Picture;
 namespace widgets {
 class BlockBarWidget;
 }
+namespace player {
+class Player;
+}
 
-// The window is also what the stream workers and the status display write their texts to.
-class TfrmMain : public QWidget, private stream::StatusLabels {
+class TfrmMain : public QWidget {
   Q_OBJECT
 
  public:
@@ -42,7 +45,7 @@ class TfrmMain : public QWidget, private stream::StatusLabels {
   using HandlerErrorFunction = std::function<void(const std::exception&)>;
   static void SetHandlerErrorFunction(HandlerErrorFunction function);
 
-  explicit TfrmMain(QWidget* parent = nullptr);
+  explicit TfrmMain(player::Player& player, QWidget* parent = nullptr);
   ~TfrmMain() override;
 
   // True when creation found the engine missing or unable to start; the box was shown and
@@ -55,6 +58,8 @@ class TfrmMain : public QWidget, private stream::StatusLabels {
   // Station selection and restart of the stream. Raises sources::InputError when a file
   // exists but cannot be read; nothing is restarted then.
   void OpenStation(const std::string& path);
+  // Brings the window up and to the front, also from minimized.
+  void Raise();
 
  public slots:
   void Image1MouseDown();
@@ -82,24 +87,19 @@ class TfrmMain : public QWidget, private stream::StatusLabels {
   virtual void StartSystemMove();
 
  private:
-  // stream::StatusLabels: texts are code page 1254 (or UTF-8) bytes.
-  void SetLabel4(const std::string& text) override;
-  void SetLabel3(const std::string& text) override;
-  void SetKbps(const std::string& text) override;
-  void SetHz(const std::string& text) override;
-  void RepaintLabel4() override;
-
   void BuildControls();
   void BuildTimers();
   void ConnectHandlers();
+  // The controls follow the session.
+  void FollowPlayer();
+  void ShowMuted();
+  void ShowWatchdog();
   void FormCreate();
   void FormShow();
   void FormDestroy();
   void RequestEnd();
   void ShowEngineError(const QString& text);
   void OpenSite();
-  void SetSliderFromEngine();
-  void SetTimerKontrolEnabled(bool enabled);
 
   ui::Picture* Image1 = nullptr;
   ui::ImageButton* btnKapat = nullptr;
@@ -120,6 +120,7 @@ class TfrmMain : public QWidget, private stream::StatusLabels {
   QTimer* TimerKontrol = nullptr;
   QTimer* tLevel = nullptr;
 
+  player::Player& player_;
   int Tag = 0;  // clicks on the format labels, never reset
   bool endRequested_ = false;
   bool shown_ = false;

@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "engine/bass.h"
+#include "stream/EngineSettings.h"
 
 int main(int argc, char** argv) {
   if (argc != 3) {
@@ -20,9 +21,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "no output: error %d\n", BASS_ErrorGetCode());
     return 1;
   }
-  BASS_SetConfig(BASS_CONFIG_NET_PLAYLIST, 1);
-  BASS_SetConfig(BASS_CONFIG_BUFFER, 500);
-  BASS_SetConfig(BASS_CONFIG_NET_BUFFER, 2000);
+  stream::ConfigureEngine();
   const auto start = Clock::now();
   const HSTREAM stream = BASS_StreamCreateURL(argv[1], 0, BASS_STREAM_BLOCK, nullptr, nullptr);
   if (!stream) {

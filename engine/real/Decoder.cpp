@@ -11,6 +11,7 @@ extern "C" {
 #include <thread>
 #include <vector>
 
+#include "engine/Log.h"
 #include "engine/real/HeaderLines.h"
 #include "engine/real/Id3Tag.h"
 #include "engine/real/StreamTags.h"
@@ -80,6 +81,12 @@ int Interrupted(void* opaque) {
   return static_cast<Stream*>(opaque)->Dead() ? 1 : 0;
 }
 
+std::string ErrorName(int result) {
+  char text[AV_ERROR_MAX_STRING_SIZE] = {};
+  av_strerror(result, text, sizeof text);
+  return text;
+}
+
 class Decoder {
  public:
   explicit Decoder(std::shared_ptr<Stream> stream) : stream_(std::move(stream)) {}
@@ -95,6 +102,8 @@ class Decoder {
   int Reopen();
   void TimedMetadata(const AVPacket* packet);
   void MarkedTitles(const AVPacket* packet);
+  // Logs why the stream cannot be decoded; returns error.
+  int Refuse(int error, const std::string& why) const;
   bool Emit(AVFrame* frame);
   bool Store(const std::int16_t* samples, int frames);
   void PublishTags(bool changed);
@@ -140,19 +149,20 @@ int Decoder::Open() {
   // The reply's type names the first encoding only; after a restart the bytes tell.
   const char* name = published_ ? nullptr : InputFormatFor(stream_->ContentType());
   const AVInputFormat* input = name ? av_find_input_format(name) : nullptr;
-  if (avformat_open_input(&format_, nullptr, input, nullptr) < 0) {
+  if (const int result = avformat_open_input(&format_, nullptr, input, nullptr); result < 0) {
     format_ = nullptr;  // freed by the failed open
-    return BASS_ERROR_FILEFORM;
+    return Refuse(BASS_ERROR_FILEFORM, "no known format (content type \"" + stream_->ContentType() +
+                                           "\"): " + ErrorName(result));
   }
   if (format_->nb_streams == 0 && avformat_find_stream_info(format_, nullptr) < 0)
-    return BASS_ERROR_FILEFORM;
+    return Refuse(BASS_ERROR_FILEFORM, "no streams found in the data");
   // The first audio stream; the sample rate and channels come from the decoder, so the
   // stream-info pass (which reads ahead) is not needed.
   for (unsigned i = 0; i < format_->nb_streams && index_ < 0; ++i) {
     if (format_->streams[i]->codecpar->codec_type == AVMEDIA_TYPE_AUDIO)
       index_ = static_cast<int>(i);
   }
-  if (index_ < 0) return BASS_ERROR_FILEFORM;
+  if (index_ < 0) return Refuse(BASS_ERROR_FILEFORM, "no audio in the stream");
   // What the headers carried is the start, not a change.
   format_->streams[index_]->event_flags &= ~AVSTREAM_EVENT_FLAG_METADATA_UPDATED;
   format_->event_flags &= ~AVFMT_EVENT_FLAG_METADATA_UPDATED;
@@ -160,16 +170,22 @@ int Decoder::Open() {
   return OpenCodec();
 }
 
+int Decoder::Refuse(int error, const std::string& why) const {
+  if (LogEnabled()) Log(LogArea::kDecode, LogLevel::kWarning, stream_->options.url + ": " + why);
+  return error;
+}
+
 int Decoder::OpenCodec() {
   avcodec_free_context(&codec_);
   const AVStream* stream = format_->streams[index_];
   const AVCodec* codec = avcodec_find_decoder(stream->codecpar->codec_id);
-  if (!codec) return BASS_ERROR_CODEC;
+  const std::string codecName = avcodec_get_name(stream->codecpar->codec_id);
+  if (!codec) return Refuse(BASS_ERROR_CODEC, "no decoder for " + codecName);
   codec_ = avcodec_alloc_context3(codec);
   if (!codec_) return BASS_ERROR_MEM;
   if (avcodec_parameters_to_context(codec_, stream->codecpar) < 0 ||
       avcodec_open2(codec_, codec, nullptr) < 0)
-    return BASS_ERROR_CODEC;
+    return Refuse(BASS_ERROR_CODEC, "the " + codecName + " decoder refused the stream");
   return BASS_OK;
 }
 

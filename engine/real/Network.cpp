@@ -4,6 +4,7 @@
 #include <charconv>
 #include <set>
 
+#include "engine/Log.h"
 #include "engine/real/CurlDefaults.h"
 #include "engine/real/HeaderLines.h"
 #include "engine/real/HlsPlaylist.h"
@@ -112,6 +113,7 @@ class Transfer {
   std::string body_;  // the body start while deciding, or a playlist
   std::unique_ptr<IcyReader> icy_;
   int error_ = BASS_OK;
+  char curlError_[CURL_ERROR_SIZE] = {};
 };
 
 CURL* Transfer::Setup(curl_slist* request, curl_slist* aliases) {
@@ -127,6 +129,7 @@ CURL* Transfer::Setup(curl_slist* request, curl_slist* aliases) {
   curl_easy_setopt(easy, CURLOPT_NOPROGRESS, 0L);
   curl_easy_setopt(easy, CURLOPT_XFERINFOFUNCTION, &Transfer::OnProgress);
   curl_easy_setopt(easy, CURLOPT_XFERINFODATA, this);
+  curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, curlError_);
   return easy;
 }
 
@@ -161,6 +164,11 @@ Transfer::Outcome Transfer::Run() {
   if (error_ != BASS_OK) {
     stream_->Fail(error_);
     return Outcome::kFailed;
+  }
+  if (result != CURLE_OK && LogEnabled()) {
+    Log(LogArea::kNet, LogLevel::kWarning,
+        url_ + ": " + (*curlError_ ? curlError_ : curl_easy_strerror(result)) + " (curl " +
+            std::to_string(result) + ")");
   }
   if (result != CURLE_OK && mode_ != Mode::kAudio) {
     stream_->Fail(ErrorForCurl(result));
@@ -207,6 +215,9 @@ bool Transfer::HeadersDone() {
   if (status >= 100 && status < 200) return true;
   if (status >= 300 && status < 400 && headers_.Value("location")) return true;
   if (status < 200 || status >= 300) {
+    if (LogEnabled())
+      Log(LogArea::kNet, LogLevel::kWarning,
+          url_ + ": the server answered \"" + headers_.Lines().front().substr(0, 200) + "\"");
     error_ = BASS_ERROR_HTTP;
     mode_ = Mode::kRefused;
     return false;
@@ -229,6 +240,12 @@ bool Transfer::StartAudio() {
     std::uint64_t n = 0;
     if (std::from_chars(value->data(), value->data() + value->size(), n).ec == std::errc())
       length = n;
+  }
+  if (LogEnabled()) {
+    Log(LogArea::kNet, LogLevel::kInfo,
+        url_ + ": " + headers_.Lines().front().substr(0, 200) + ", content type \"" +
+            headers_.Value("content-type").value_or("") + "\", " +
+            (metaint ? "metadata every " + std::to_string(*metaint) + " bytes" : "no metadata"));
   }
   stream_->PublishHeaders(headers_.IsIcy(), headers_.Series(),
                           headers_.Value("content-type").value_or(""), length, metaint.has_value());
@@ -319,6 +336,8 @@ void RunNetwork(std::shared_ptr<Stream> stream) {
       stream->Fail(BASS_ERROR_PLAYLIST);
       break;
     }
+    if (LogEnabled())
+      Log(LogArea::kNet, LogLevel::kInfo, url + ": a playlist, leading to " + *next);
     url = *next;
   }
   stream->ring.End();

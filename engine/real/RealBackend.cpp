@@ -15,6 +15,7 @@ extern "C" {
 #include <string_view>
 #include <thread>
 
+#include "engine/Log.h"
 #include "engine/real/Decoder.h"
 #include "engine/real/Network.h"
 #include "engine/real/Output.h"
@@ -37,11 +38,24 @@ T Ok(T result) {
   return result;
 }
 
+// FFmpeg's warnings go to the engine's log, not to standard error: damaged frames in live
+// streams are routine, and only a maintainer who asked wants to see them.
+void FfmpegLog(void* context, int level, const char* format, va_list arguments) {
+  if (level > AV_LOG_WARNING || !LogEnabled()) return;
+  char line[512];
+  int printPrefix = 1;
+  av_log_format_line2(context, level, format, arguments, line, sizeof line, &printPrefix);
+  std::string_view text(line);
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.remove_suffix(1);
+  if (!text.empty()) Log(LogArea::kDecode, LogLevel::kWarning, text);
+}
+
 class Real : public Backend {
  public:
   Real() {
     curl_global_init(CURL_GLOBAL_DEFAULT);
-    av_log_set_level(AV_LOG_QUIET);  // damaged frames in live streams are routine, not news
+    av_log_set_level(AV_LOG_WARNING);
+    av_log_set_callback(&FfmpegLog);
   }
 
   DWORD GetVersion() override { return Ok(BASSVERSION << 16 | 0x0100); }
@@ -102,7 +116,11 @@ BOOL Real::Init(int device, DWORD freq, DWORD, void*, const void*) {
   std::lock_guard lock(mutex_);
   if (output_) return Fail(BASS_ERROR_ALREADY, kFalse);
   output_ = Output::Open(freq);
-  if (!output_) return Fail(BASS_ERROR_DRIVER, kFalse);
+  if (!output_) {
+    if (LogEnabled())
+      Log(LogArea::kOutput, LogLevel::kWarning, std::string("no sound output: ") + SDL_GetError());
+    return Fail(BASS_ERROR_DRIVER, kFalse);
+  }
   return Ok(kTrue);
 }
 
@@ -209,7 +227,13 @@ HSTREAM Real::StreamCreateURL(const char* url, DWORD, DWORD flags, DOWNLOADPROC*
   {
     std::lock_guard lock(mutex_);
     if (!output_) return Fail<HSTREAM>(BASS_ERROR_INIT, 0);
-    if (!url || !IsStreamAddress(url)) return Fail<HSTREAM>(BASS_ERROR_FILEOPEN, 0);
+    if (!url || !IsStreamAddress(url)) {
+      if (LogEnabled())
+        Log(LogArea::kNet, LogLevel::kWarning,
+            std::string("cannot open ") + (url ? url : "(no address)") +
+                ": not an address the engine streams");
+      return Fail<HSTREAM>(BASS_ERROR_FILEOPEN, 0);
+    }
     const HSTREAM handle = nextHandle_++;
     stream = std::make_shared<Stream>(handle, OptionsFor(url, flags, proc, user));
     if (!stream->Multi()) return Fail<HSTREAM>(BASS_ERROR_MEM, 0);
@@ -226,7 +250,12 @@ HSTREAM Real::StreamCreateURL(const char* url, DWORD, DWORD flags, DOWNLOADPROC*
   if (stream->Dead()) error = BASS_ERROR_INIT;  // BASS_Free ended the creation
   Forget(stream->handle);
   stream->Kill();
-  return Fail<HSTREAM>(error == BASS_OK ? BASS_ERROR_TIMEOUT : error, 0);
+  if (error == BASS_OK) error = BASS_ERROR_TIMEOUT;
+  if (LogEnabled())
+    Log(LogArea::kNet, LogLevel::kWarning,
+        std::string("cannot open ") + url + ": error " + std::to_string(error) + ", " +
+            ErrorText(error));
+  return Fail<HSTREAM>(error, 0);
 }
 
 // Runs the creation on the calling thread: headers, status texts, format. 0 on failure.

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "engine/TagSeries.h"
+
 namespace engine {
 
 Stream::Stream(HSTREAM handle, StreamOptions opts)
@@ -78,11 +80,7 @@ int Stream::Error() const {
 std::vector<std::string> Stream::HeaderTexts() const {
   std::lock_guard lock(mutex_);
   std::vector<std::string> texts;
-  for (std::size_t at = 0; at < headerSeries_.size() && headerSeries_[at] != '\0';) {
-    const auto end = headerSeries_.find('\0', at);
-    texts.push_back(headerSeries_.substr(at, end - at));
-    at = end + 1;
-  }
+  for (std::string_view entry : SeriesEntries(headerSeries_)) texts.emplace_back(entry);
   return texts;
 }
 

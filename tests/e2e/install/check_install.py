@@ -50,7 +50,7 @@ def check(prefix):
 def main(build):
     if not os.access(os.path.join(build, "app", "talvoranest"), os.X_OK):
         print("skipped: the player is not built")
-        return SKIPPED
+        return 1 if os.environ.get("TALVORANEST_REQUIRE_ALL", "") not in ("", "0") else SKIPPED
     prefix = tempfile.mkdtemp(prefix="talvoranest-install-")
     try:
         subprocess.run(["cmake", "--install", build, "--prefix", prefix], check=True,

@@ -61,7 +61,8 @@ class Session:
 
     def __init__(self, uid=None):
         self.uid = os.geteuid() if uid is None else uid
-        self.dir = tempfile.mkdtemp(prefix="talvoranest-app-")
+        # Under /tmp, not $TMPDIR, which may lie below a folder closed to the other user.
+        self.dir = tempfile.mkdtemp(prefix="talvoranest-app-", dir="/tmp")
         os.chmod(self.dir, 0o755)
         self.runtime = os.path.join(self.dir, f"run-{self.uid}")
         os.mkdir(self.runtime, 0o700)

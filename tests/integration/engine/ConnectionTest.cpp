@@ -5,6 +5,7 @@
 #include <set>
 #include <vector>
 
+#include "engine/TagSeries.h"
 #include "tests/integration/engine/EngineTestBase.h"
 
 namespace enginetest {
@@ -13,13 +14,8 @@ namespace {
 using namespace std::chrono_literals;
 
 std::vector<std::string> Entries(const std::string& series) {
-  std::vector<std::string> entries;
-  for (std::size_t at = 0; at < series.size() && series[at] != '\0';) {
-    const auto end = series.find('\0', at);
-    entries.push_back(series.substr(at, end - at));
-    at = end + 1;
-  }
-  return entries;
+  const auto views = engine::SeriesEntries(series);
+  return {views.begin(), views.end()};
 }
 
 std::string Encode(const std::string& text) {

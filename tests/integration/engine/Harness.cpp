@@ -1,60 +1,16 @@
 #include "tests/integration/engine/Harness.h"
 
-#include <signal.h>
-#include <spawn.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <fstream>
 #include <stdexcept>
 #include <thread>
 
-extern char** environ;
-
 namespace enginetest {
 
-Server::Server(const std::vector<std::string>& args) {
-  std::vector<std::string> all = {"python3", TEST_SERVER, "--port", "0", "--max-seconds", "300"};
-  all.insert(all.end(), args.begin(), args.end());
-  std::vector<char*> argv;
-  for (auto& arg : all) argv.push_back(arg.data());
-  argv.push_back(nullptr);
-  int out[2];
-  if (pipe(out) != 0) throw std::runtime_error("pipe");
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-  posix_spawn_file_actions_addclose(&actions, out[0]);
-  posix_spawn_file_actions_addclose(&actions, out[1]);
-  const int spawned = posix_spawnp(&pid_, "python3", &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  close(out[1]);
-  if (spawned != 0) {
-    close(out[0]);
-    throw std::runtime_error("cannot start the stream server");
-  }
-  // The first line is "PORT <n>"; the pipe's write end is the server's to keep or close.
-  std::string line;
-  char c;
-  while (line.size() < 64 && read(out[0], &c, 1) == 1 && c != '\n') line += c;
-  close(out[0]);
-  if (line.rfind("PORT ", 0) == 0) port_ = std::atoi(line.c_str() + 5);
-  if (port_ <= 0) throw std::runtime_error("stream server gave no port: " + line);
-}
-
-Server::~Server() {
-  if (pid_ > 0) {
-    kill(pid_, SIGTERM);
-    waitpid(pid_, nullptr, 0);
-  }
-}
-
-std::string Server::Url(const std::string& path) const {
-  return "http://127.0.0.1:" + std::to_string(port_) + path;
+Server::Server(const std::vector<std::string>& args) : process_(TEST_SERVER, args) {
+  if (process_.Port() <= 0) throw std::runtime_error("the stream server did not start in time");
 }
 
 std::string FixtureDir() {

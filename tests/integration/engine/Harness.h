@@ -10,22 +10,21 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/ServerProcess.h"
+
 namespace enginetest {
 
 // stream_server.py on a free loopback port, stopped by its PID.
 class Server {
  public:
+  // Throws when the server does not come up in time.
   explicit Server(const std::vector<std::string>& args);
-  ~Server();
-  Server(const Server&) = delete;
-  Server& operator=(const Server&) = delete;
 
-  int Port() const { return port_; }
-  std::string Url(const std::string& path) const;
+  int Port() const { return process_.Port(); }
+  std::string Url(const std::string& path) const { return process_.Url(path); }
 
  private:
-  pid_t pid_ = -1;
-  int port_ = 0;
+  test_support::ServerProcess process_;
 };
 
 // The folder with the generated tone fixtures (see make_engine_fixtures.sh).

@@ -7,13 +7,13 @@
 
 #include <cmath>
 #include <cstdio>
-#include <filesystem>
 #include <fstream>
 #include <mutex>
 #include <regex>
 #include <thread>
 
 #include "tests/integration/engine/EngineTestBase.h"
+#include "tests/support/TempFolder.h"
 
 extern char** environ;
 
@@ -43,22 +43,6 @@ class Child {
 
  private:
   pid_t pid_ = -1;
-};
-
-// A folder of its own under /tmp, removed with everything in it.
-class TempDir {
- public:
-  TempDir() {
-    char pattern[] = "/tmp/engine-hls-XXXXXX";
-    if (mkdtemp(pattern)) path_ = pattern;
-  }
-  ~TempDir() {
-    if (!path_.empty()) std::filesystem::remove_all(path_);
-  }
-  const std::string& Path() const { return path_; }
-
- private:
-  std::string path_;
 };
 
 std::string Slurp(const std::string& path) {
@@ -257,9 +241,8 @@ TEST_F(HlsTest, EncryptedStreamFailsWithItsCode) {
 // A real packager's live output (MPEG-TS segments with AAC) plays for a minute without a gap
 // at any segment boundary, at the right pitch, each segment fetched once.
 TEST_F(HlsTest, PackagersLiveOutputPlaysAMinuteWithoutGaps) {
-  const TempDir temp;
-  const std::string& dir = temp.Path();
-  ASSERT_FALSE(dir.empty());
+  const TempFolder temp;
+  const std::string& dir = temp.path();
   Child packager({"ffmpeg",
                   "-nostdin",
                   "-hide_banner",
@@ -314,8 +297,7 @@ TEST_F(HlsTest, PackagersLiveOutputPlaysAMinuteWithoutGaps) {
 // fMP4 segments behind their initialisation section (EXT-X-MAP), in an ended playlist: played
 // through, then the stream ends and frees itself.
 TEST_F(HlsTest, PackagersFragmentedMp4PlaysToItsEnd) {
-  const TempDir temp;
-  ASSERT_FALSE(temp.Path().empty());
+  const TempFolder temp;
   {
     Child packager({"ffmpeg",
                     "-nostdin",
@@ -340,14 +322,14 @@ TEST_F(HlsTest, PackagersFragmentedMp4PlaysToItsEnd) {
                     "fmp4",
                     "-hls_playlist_type",
                     "vod",
-                    temp.Path() + "/vod.m3u8"});
+                    temp.path() + "/vod.m3u8"});
     ASSERT_TRUE(WaitUntil(
         [&] {
-          return Slurp(temp.Path() + "/vod.m3u8").find("#EXT-X-ENDLIST") != std::string::npos;
+          return Slurp(temp.path() + "/vod.m3u8").find("#EXT-X-ENDLIST") != std::string::npos;
         },
         20s));
   }
-  Server files({"--files", temp.Path()});
+  Server files({"--files", temp.path()});
   const HSTREAM stream =
       BASS_StreamCreateURL(files.Url("/files/vod.m3u8").c_str(), 0, kAutoFree, nullptr, nullptr);
   ASSERT_NE(stream, 0u) << BASS_ErrorGetCode();

@@ -7,6 +7,7 @@
 #include <mutex>
 
 #include "tests/integration/engine/EngineTestBase.h"
+#include "tests/support/Requirements.h"
 
 namespace enginetest {
 namespace {
@@ -40,7 +41,7 @@ void OnMeta(HSYNC, DWORD channel, DWORD, void* user) {
 class IcecastTest : public EngineTest {
  protected:
   void SetUp() override {
-    if (access("/usr/bin/icecast2", X_OK) != 0) GTEST_SKIP() << "icecast2 is not installed";
+    if (access("/usr/bin/icecast2", X_OK) != 0) SKIP_OR_FAIL_MISSING("icecast2 is not installed");
     EngineTest::SetUp();
     // A folder `nobody` can enter: icecast2 runs as that user.
     char pattern[] = "/tmp/engine-icecast-XXXXXX";

@@ -16,6 +16,7 @@
 #include "stream/SharedState.h"
 #include "stream/StatusDisplay.h"
 #include "tests/integration/load/ServerConnections.h"
+#include "tests/support/Requirements.h"
 #include "ui/Boxes.h"
 #include "ui/EffectLabel.h"
 
@@ -75,35 +76,31 @@ LoadTest::LoadTest() = default;
 LoadTest::~LoadTest() = default;
 
 void LoadTest::SetUp() {
-  if (!std::filesystem::exists(TEST_SERVER)) GTEST_SKIP() << "no test stream server";
-  if (!stream_test::RunCommand({"bash", MAKE_FIXTURES, FIXTURE_DIR, "10"}))
-    GTEST_SKIP() << "audio fixtures could not be made";
+  if (!std::filesystem::exists(TEST_SERVER)) SKIP_OR_FAIL_MISSING("no test stream server");
+  if (!test_support::RunCommand({"bash", MAKE_FIXTURES, FIXTURE_DIR, "10"}))
+    SKIP_OR_FAIL_MISSING("audio fixtures could not be made");
   setenv("SDL_AUDIODRIVER", "dummy", 0);  // no sound card here; a chosen driver is kept
   server_.emplace(TEST_SERVER, std::vector<std::string>{std::string(FIXTURE_DIR) + "/tone.mp3",
                                                         "--max-clients", "256"});
-  if (server_->Port() == 0) GTEST_SKIP() << "test stream server did not start";
+  if (server_->Port() == 0) SKIP_OR_FAIL_MISSING("test stream server did not start");
   playlists_ =
       std::filesystem::path(testing::TempDir()) / ("load-playlists-" + std::to_string(::getpid()));
   std::filesystem::create_directories(playlists_);
 
   guard_ = std::make_unique<HangGuard>();
   engine::SetBackend(engine_);
-  stream::NextGeneration();  // whatever an earlier test's workers still send is dropped
-  StationName.clear();
-  StreamUrl.clear();
-  SiteAddress.clear();
-  NowPlaying.clear();
-  StreamChannel.store(0);
+  session_ = std::make_unique<player::Player>();  // a fresh session supersedes older workers
   ui::SetMessageBoxFunction(
       [this](const ui::MessageBoxRequest& box) { boxes_.push_back(box.text.toStdString()); });
-  window_ = std::make_unique<TfrmMain>();
+  window_ = std::make_unique<TfrmMain>(*session_);
   if (window_->EndRequested())
-    GTEST_SKIP() << "the engine could not start: " << (boxes_.empty() ? "" : boxes_.front());
+    SKIP_OR_FAIL_MISSING("the engine could not start: " << (boxes_.empty() ? "" : boxes_.front()));
 }
 
 void LoadTest::TearDown() {
   window_.reset();  // frees the engine; workers still running end by themselves
   Pump(100);
+  session_.reset();
   engine::SetBackend(nullptr);
   ui::SetMessageBoxFunction({});
   guard_.reset();

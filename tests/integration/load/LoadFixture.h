@@ -13,9 +13,10 @@
 #include <string>
 #include <vector>
 
+#include "player/Player.h"
 #include "tests/integration/load/CountingBackend.h"
 #include "tests/integration/load/ProcessFigures.h"
-#include "tests/integration/stream/ServerProcess.h"
+#include "tests/support/ServerProcess.h"
 #include "ui/TfrmMain.h"
 
 namespace load_test {
@@ -53,7 +54,8 @@ class LoadTest : public testing::Test {
   void ExpectNothingLeftSince(const ProcessFigures& before);
 
   std::shared_ptr<CountingBackend> engine_ = std::make_shared<CountingBackend>();
-  std::optional<stream_test::ServerProcess> server_;
+  std::optional<test_support::ServerProcess> server_;
+  std::unique_ptr<player::Player> session_;
   std::unique_ptr<TfrmMain> window_;
   std::filesystem::path playlists_;
   std::vector<std::string> boxes_;

@@ -11,12 +11,13 @@
 #include <thread>
 
 #include "../../unit/stream/StreamFixture.h"
-#include "ServerProcess.h"
 #include "engine/bass.h"
 #include "sources/Station.h"
 #include "stream/SharedState.h"
 #include "stream/StatusWindow.h"
 #include "stream/Worker.h"
+#include "tests/support/Requirements.h"
+#include "tests/support/ServerProcess.h"
 
 namespace stream_test {
 namespace {
@@ -26,20 +27,20 @@ using Strings = std::vector<std::string>;
 class RealStreamTest : public testing::Test {
  protected:
   void SetUp() override {
-    if (!std::filesystem::exists(TEST_SERVER)) GTEST_SKIP() << "no test stream server";
-    if (!RunCommand({"bash", MAKE_FIXTURES, FIXTURE_DIR, "10"}))
-      GTEST_SKIP() << "audio fixtures could not be made";
+    if (!std::filesystem::exists(TEST_SERVER)) SKIP_OR_FAIL_MISSING("no test stream server");
+    if (!test_support::RunCommand({"bash", MAKE_FIXTURES, FIXTURE_DIR, "10"}))
+      SKIP_OR_FAIL_MISSING("audio fixtures could not be made");
     setenv("SDL_AUDIODRIVER", "dummy", 0);  // no sound card here; a chosen driver is kept
     engine::SetBackend(nullptr);
     if (!BASS_Init(-1, 44100, 0, nullptr, nullptr))
-      GTEST_SKIP() << "real engine not available (error " << BASS_ErrorGetCode() << ")";
+      SKIP_OR_FAIL_MISSING("real engine not available (error " << BASS_ErrorGetCode() << ")");
     initialised_ = true;
     BASS_SetConfig(BASS_CONFIG_NET_TIMEOUT, 10000);
     BASS_SetConfigPtr(BASS_CONFIG_NET_AGENT, "TALVORANEST");
     const std::string fixtures = FIXTURE_DIR;
     server_.emplace(TEST_SERVER, Strings{fixtures + "/tone.mp3", fixtures + "/tone.aac",
                                          fixtures + "/tone.ogg", fixtures + "/tone.opus"});
-    if (server_->Port() == 0) GTEST_SKIP() << "test stream server did not start";
+    if (server_->Port() == 0) SKIP_OR_FAIL_MISSING("test stream server did not start");
 
     StationName.clear();
     SiteAddress.clear();
@@ -83,7 +84,7 @@ class RealStreamTest : public testing::Test {
   }
 
   bool initialised_ = false;
-  std::optional<ServerProcess> server_;
+  std::optional<test_support::ServerProcess> server_;
   RecordingLabels labels_;
   Strings statuses_;
 };

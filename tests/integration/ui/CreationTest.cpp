@@ -6,6 +6,7 @@
 
 #include "sources/Station.h"
 #include "tests/integration/ui/WindowFixture.h"
+#include "tests/support/TempFolder.h"
 #include "ui/EffectLabel.h"
 #include "ui/Placement.h"
 

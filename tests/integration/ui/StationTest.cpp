@@ -6,6 +6,7 @@
 #include "stream/SharedState.h"
 #include "stream/StatusWindow.h"
 #include "tests/integration/ui/WindowFixture.h"
+#include "tests/support/TempFolder.h"
 #include "text/Text.h"
 
 namespace ui_test {

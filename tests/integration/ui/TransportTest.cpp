@@ -4,10 +4,10 @@
 #include <chrono>
 #include <thread>
 
+#include "player/Volume.h"
 #include "sources/Station.h"
 #include "stream/SharedState.h"
 #include "tests/integration/ui/WindowFixture.h"
-#include "ui/Volume.h"
 #include "widgets/BlockBarWidget.h"
 
 namespace ui_test {
@@ -58,7 +58,7 @@ TEST_F(Transport, SliderFollowsTheEngineVolumeOnPlay) {
 
 TEST_F(Transport, TheSliderSetsTheEngineVolumeOnRealChangesOnly) {
   Slider()->setValue(57);
-  EXPECT_EQ(fake_->Volume(), ui::SliderToVolume(57));
+  EXPECT_EQ(fake_->Volume(), player::SliderToVolume(57));
   ClearCalls();
   Slider()->setValue(57);
   EXPECT_TRUE(Calls().empty());
@@ -82,13 +82,13 @@ TEST_F(Transport, MuteMovesTheMutedButtonIntoPlaceAndUnmuteRestoresTheSliderVolu
   EXPECT_EQ(Slider()->value(), 57) << "mute leaves the slider";
 
   Slider()->setValue(30);  // the sound comes back while the muted button stays
-  EXPECT_EQ(fake_->Volume(), ui::SliderToVolume(30));
+  EXPECT_EQ(fake_->Volume(), player::SliderToVolume(30));
   EXPECT_FALSE(off->isHidden());
 
   Click("btnSesKapali");
   EXPECT_TRUE(off->isHidden());
   EXPECT_FALSE(on->isHidden());
-  EXPECT_EQ(fake_->Volume(), ui::SliderToVolume(30));
+  EXPECT_EQ(fake_->Volume(), player::SliderToVolume(30));
 }
 
 TEST_F(Transport, WatchdogReconnectsOnlyWhatDoesNotPlay) {

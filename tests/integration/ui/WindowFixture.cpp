@@ -14,20 +14,15 @@
 
 #include "sources/Station.h"
 #include "stream/SharedState.h"
-#include "stream/StatusDisplay.h"
 #include "ui/EffectLabel.h"
 
 namespace ui_test {
 
 void WindowTest::SetUp() {
   engine::SetBackend(fake_);
-  // Workers of earlier tests are superseded: whatever they still send is dropped.
-  stream::NextGeneration();
-  StationName.clear();
-  StreamUrl.clear();
-  SiteAddress.clear();
-  NowPlaying.clear();
-  StreamChannel.store(0);
+  // A fresh session: workers of earlier tests are superseded, whatever they still send is
+  // dropped.
+  player_ = std::make_unique<player::Player>();
   ui::SetMessageBoxFunction([this](const ui::MessageBoxRequest& box) { boxes_.push_back(box); });
   ui::SetInputBoxFunction([this](const ui::InputBoxRequest& box) { inputs_.push_back(box); });
   TfrmMain::SetHandlerErrorFunction({});
@@ -36,6 +31,7 @@ void WindowTest::SetUp() {
 
 void WindowTest::TearDown() {
   window_.reset();
+  player_.reset();
   stream::NextGeneration();
   for (int i = 0; i < 10; ++i) {
     QCoreApplication::processEvents();
@@ -46,7 +42,7 @@ void WindowTest::TearDown() {
 }
 
 TestWindow& WindowTest::Window() {
-  if (!window_) window_ = std::make_unique<TestWindow>();
+  if (!window_) window_ = std::make_unique<TestWindow>(*player_);
   return *window_;
 }
 
@@ -88,17 +84,6 @@ HSTREAM WindowTest::PlayingStream(DWORD level) {
 bool PaintSpy::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::Paint) onPaint_();
   return QObject::eventFilter(watched, event);
-}
-
-bool RunUnprivileged(const std::function<bool()>& check) {
-  const pid_t child = ::fork();
-  if (child == 0) {
-    if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(2);
-    ::_exit(check() ? 0 : 1);
-  }
-  int status = 0;
-  ::waitpid(child, &status, 0);
-  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 }  // namespace ui_test

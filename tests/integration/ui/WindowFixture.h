@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "engine/fake/FakeEngine.h"
+#include "player/Player.h"
 #include "ui/Boxes.h"
 #include "ui/TfrmMain.h"
 
@@ -19,6 +20,7 @@ namespace ui_test {
 
 class TestWindow : public TfrmMain {
  public:
+  using TfrmMain::TfrmMain;
   int moves = 0;
 
  protected:
@@ -77,10 +79,8 @@ class WindowTest : public testing::Test {
   std::vector<ui::MessageBoxRequest> boxes_;
   std::vector<ui::InputBoxRequest> inputs_;
   UrlRecorder urls_;
+  std::unique_ptr<player::Player> player_;
   std::unique_ptr<TestWindow> window_;
 };
-
-// Runs check in a child process without root's right to read any file; true when it held.
-bool RunUnprivileged(const std::function<bool()>& check);
 
 }  // namespace ui_test

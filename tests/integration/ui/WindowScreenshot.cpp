@@ -10,6 +10,7 @@
 #include <string>
 
 #include "engine/fake/FakeEngine.h"
+#include "player/Player.h"
 #include "ui/EffectLabel.h"
 #include "ui/TfrmMain.h"
 
@@ -53,7 +54,8 @@ int main(int argc, char** argv) {
   backdrop.setStyleSheet("background: " + kBackdrop.name());
   backdrop.show();
 
-  TfrmMain window;
+  player::Player session;
+  TfrmMain window(session);
   window.show();
   auto* kbps = window.findChild<ui::EffectLabel*>("lKbps");
   auto* title = window.findChild<ui::EffectLabel*>("Label3");

@@ -6,7 +6,7 @@
 
 #include <fstream>
 
-#include "TempFolder.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 

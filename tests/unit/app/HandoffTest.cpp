@@ -16,7 +16,7 @@
 #include <thread>
 #include <vector>
 
-#include "TempFolder.h"
+#include "tests/support/TempFolder.h"
 #include "app/HandoffMessage.h"
 #include "app/HandoffServer.h"
 #include "app/Instance.h"

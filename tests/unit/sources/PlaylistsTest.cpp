@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "TempFolder.h"
+#include "tests/support/TempFolder.h"
 #include "sources/StationSelection.h"
 
 namespace {
@@ -88,9 +88,9 @@ TEST(Playlists, Asx) {
 TEST(Playlists, MissingFileAndOtherKindsChangeNothing) {
   TempFolder folder;
   std::string name = "keep", url = "keep";
-  plsurl(folder.Path("absent.pls"), name, url);
-  m3uurl(folder.Path(""), name, url);  // a folder
-  const std::string fifo = folder.Path("fifo.asx");
+  plsurl(folder / "absent.pls", name, url);
+  m3uurl(folder / "", name, url);  // a folder
+  const std::string fifo = folder / "fifo.asx";
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
   asxurl(fifo, name, url);  // must neither read nor wait for a writer
   EXPECT_EQ(name, "keep");

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "TempFolder.h"
+#include "tests/support/TempFolder.h"
 #include "sources/Station.h"
 #include "sources/StationSelection.h"
 
@@ -39,8 +39,8 @@ class Settings : public ::testing::Test {
 };
 
 TEST_F(Settings, NoFileOrNoWholeRecordChangesNothing) {
-  sources::ReadiniFrom(folder_.Path("absent.dta"));
-  sources::ReadiniFrom(folder_.Path(""));  // a folder does not count
+  sources::ReadiniFrom(folder_ / "absent.dta");
+  sources::ReadiniFrom(folder_ / "");  // a folder does not count
   for (std::size_t size : {0, 1, 152}) {
     sources::ReadiniFrom(folder_.Write("short.dta", Record("n", "s", "u").substr(0, size)));
     ExpectUnchanged();
@@ -85,7 +85,7 @@ TEST_F(Settings, ReadOnlyFileIsRefused) {
 }
 
 TEST_F(Settings, FifoHoldsNoRecordAndDoesNotHang) {
-  const std::string fifo = folder_.Path("fifo.dta");
+  const std::string fifo = folder_ / "fifo.dta";
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
   sources::ReadiniFrom(fifo);
   ExpectUnchanged();

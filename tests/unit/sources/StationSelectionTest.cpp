@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "TempFolder.h"
+#include "tests/support/TempFolder.h"
 #include "sources/Settings.h"
 #include "sources/Station.h"
 
@@ -83,7 +83,7 @@ TEST_F(Selection, PlaylistPathIgnoresSettingsAndKeepsSiteAddress) {
 
 TEST_F(Selection, UnknownExtensionOrMissingFileEmptiesBothTexts) {
   for (const std::string& path : {folder_.Write("station.txt", "File1=http://x\n"),
-                                  folder_.Path("absent.m3u"), folder_.Path("noext")}) {
+                                  folder_ / "absent.m3u", folder_ / "noext"}) {
     StationName = "old";
     StreamUrl = "old";
     EXPECT_FALSE(sources::SelectStationTexts(path));
@@ -93,18 +93,13 @@ TEST_F(Selection, UnknownExtensionOrMissingFileEmptiesBothTexts) {
 }
 
 TEST_F(Selection, UnreadableSettingsFileRaisesAndKeepsTheTexts) {
-  SettingsFileBesideUs settings(Record("n", "s", "u"));
-  std::filesystem::permissions(sources::SettingsPath(), std::filesystem::perms::owner_read |
-                                                            std::filesystem::perms::others_read);
-  StationName = "kept";
-  EXPECT_TRUE(RunUnprivileged([] {
-    try {
-      sources::SelectStationTexts("");
-    } catch (const sources::InputError&) {
-      return StationName == "kept" && StreamUrl.empty() && SiteAddress.empty();
-    }
-    return false;
-  }));
+  // The check runs as a program of its own, copied with its settings file into a folder every
+  // user can reach, so that only the file's own permission refuses the reader.
+  const std::string check = folder_.CopyProgram(SETTINGS_REFUSAL_CHECK, "check");
+  const std::string settings = folder_.Write("check.dta", Record("n", "s", "u"));
+  std::filesystem::permissions(settings, std::filesystem::perms::owner_read |
+                                             std::filesystem::perms::others_read);
+  EXPECT_TRUE(RunProgramUnprivileged(check));
 }
 
 }  // namespace

@@ -21,13 +21,7 @@ std::string Describe(const stream::StatusMessage& message) {
 
 void StreamTest::SetUp() {
   engine::SetBackend(engine_);
-  StationName.clear();
-  SiteAddress.clear();
-  StreamUrl.clear();
-  NowPlaying.clear();
-  StreamChannel.store(0);
-  IsWmaStream.store(false);
-  ChannelInfo = BASS_CHANNELINFO{};
+  stream::ResetSession();
   stream::AttachStatusWindow(labels_);
   stream::SetStatusTap(
       [this](const stream::StatusMessage& message) { statuses_.push_back(Describe(message)); });

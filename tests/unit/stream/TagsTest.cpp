@@ -31,7 +31,7 @@ class TagsTest : public StreamTest {
   }
 };
 
-TEST(EntriesTest, WalksASeriesWithoutReadingPastTheBlock) {
+TEST(SeriesEntriesTest, WalksASeriesWithoutReadingPastTheBlock) {
   struct Case {
     std::string block;
     Strings entries;
@@ -46,7 +46,7 @@ TEST(EntriesTest, WalksASeriesWithoutReadingPastTheBlock) {
   };
   for (const auto& c : cases) {
     Strings got;
-    for (auto entry : stream::Entries(c.block)) got.emplace_back(entry);
+    for (auto entry : engine::SeriesEntries(c.block)) got.emplace_back(entry);
     EXPECT_EQ(got, c.entries) << testing::PrintToString(c.block);
   }
 }

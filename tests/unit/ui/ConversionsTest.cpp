@@ -3,16 +3,16 @@
 #include <cmath>
 #include <limits>
 
+#include "player/Volume.h"
 #include "ui/Placement.h"
-#include "ui/Volume.h"
 
 namespace {
 
 TEST(Volume, SliderToEngineIsTheNearestFloat) {
-  EXPECT_EQ(ui::SliderToVolume(57), 0.57f);
-  EXPECT_EQ(ui::SliderToVolume(0), 0.0f);
-  EXPECT_EQ(ui::SliderToVolume(100), 1.0f);
-  for (int p = 0; p <= 100; ++p) EXPECT_EQ(ui::VolumeToSlider(ui::SliderToVolume(p)), p);
+  EXPECT_EQ(player::SliderToVolume(57), 0.57f);
+  EXPECT_EQ(player::SliderToVolume(0), 0.0f);
+  EXPECT_EQ(player::SliderToVolume(100), 1.0f);
+  for (int p = 0; p <= 100; ++p) EXPECT_EQ(player::VolumeToSlider(player::SliderToVolume(p)), p);
 }
 
 TEST(Volume, EngineToSliderRoundsHalvesToEvenAndHoldsTheRange) {
@@ -28,7 +28,8 @@ TEST(Volume, EngineToSliderRoundsHalvesToEvenAndHoldsTheRange) {
                                          {0.025f, 3},
                                          {std::numeric_limits<float>::quiet_NaN(), 0},
                                          {std::numeric_limits<float>::infinity(), 100}};
-  for (auto [volume, position] : table) EXPECT_EQ(ui::VolumeToSlider(volume), position) << volume;
+  for (auto [volume, position] : table)
+    EXPECT_EQ(player::VolumeToSlider(volume), position) << volume;
 }
 
 TEST(Placement, BottomRightOfTheFullScreenEvenWhenNegative) {

@@ -1,8 +1,8 @@
-#include "ui/Volume.h"
+#include "player/Volume.h"
 
 #include <cmath>
 
-namespace ui {
+namespace player {
 
 float SliderToVolume(int position) {
   return static_cast<float>(position / 100.0L);
@@ -16,4 +16,4 @@ int VolumeToSlider(float volume) {
   return static_cast<int>(percent);
 }
 
-}  // namespace ui
+}  // namespace player

@@ -1,4 +1,4 @@
-#include "ServerProcess.h"
+#include "tests/support/ServerProcess.h"
 
 #include <poll.h>
 #include <signal.h>
@@ -8,7 +8,7 @@
 #include <chrono>
 #include <thread>
 
-namespace stream_test {
+namespace test_support {
 namespace {
 
 pid_t Spawn(const std::vector<std::string>& argv, int stdoutFd) {
@@ -46,7 +46,7 @@ std::string FirstLine(int fd, int timeoutMs) {
 ServerProcess::ServerProcess(const std::string& script, const std::vector<std::string>& args) {
   int pipeFds[2];
   if (pipe(pipeFds) != 0) return;
-  std::vector<std::string> argv{"python3", script, "--port", "0", "--max-seconds", "120"};
+  std::vector<std::string> argv{"python3", script, "--port", "0", "--max-seconds", "300"};
   argv.insert(argv.end(), args.begin(), args.end());
   pid_ = Spawn(argv, pipeFds[1]);
   close(pipeFds[1]);
@@ -77,4 +77,4 @@ bool RunCommand(const std::vector<std::string>& argv) {
   return waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
-}  // namespace stream_test
+}  // namespace test_support

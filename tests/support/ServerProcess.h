@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace stream_test {
+namespace test_support {
 
 class ServerProcess {
  public:
@@ -27,4 +27,4 @@ class ServerProcess {
 // Runs a command to its end (bounded by the command itself); true when it exited with 0.
 bool RunCommand(const std::vector<std::string>& argv);
 
-}  // namespace stream_test
+}  // namespace test_support

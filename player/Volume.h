@@ -1,7 +1,7 @@
 // The volume slider shows the engine's output volume (0.0 .. 1.0) in percent.
 #pragma once
 
-namespace ui {
+namespace player {
 
 // Slider position to engine volume: position / 100 as the nearest float.
 float SliderToVolume(int position);
@@ -9,4 +9,4 @@ float SliderToVolume(int position);
 // even, held within 0..100 (the engine's error result -1, and NaN, give 0).
 int VolumeToSlider(float volume);
 
-}  // namespace ui
+}  // namespace player
