@@ -14,6 +14,7 @@ packages=(
   dbus at-spi2-core python3-dbus playerctl twm
   fonts-wine fonts-dejavu-core
   ca-certificates procps psmisc
+  vlc-bin vlc-plugin-base
 )
 
 missing=()

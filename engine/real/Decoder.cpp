@@ -158,8 +158,11 @@ int Decoder::Open() {
     return Refuse(BASS_ERROR_FILEFORM, "no streams found in the data");
   // The first audio stream; the sample rate and channels come from the decoder, so the
   // stream-info pass (which reads ahead) is not needed.
+  const int wanted = stream_->asfAudioStream;
   for (unsigned i = 0; i < format_->nb_streams && index_ < 0; ++i) {
-    if (format_->streams[i]->codecpar->codec_type == AVMEDIA_TYPE_AUDIO)
+    const AVStream* candidate = format_->streams[i];
+    if (candidate->codecpar->codec_type == AVMEDIA_TYPE_AUDIO &&
+        (wanted == 0 || candidate->id == wanted))
       index_ = static_cast<int>(i);
   }
   if (index_ < 0) return Refuse(BASS_ERROR_FILEFORM, "no audio in the stream");
@@ -232,7 +235,8 @@ DWORD Decoder::ChannelType() const {
 }
 
 // Ogg comments (tag 2, and tag 5 in Shoutcast form when the server sends no metadata) and
-// ASF header tags (tag 8). `changed`: a new logical stream or new header tags mid-stream.
+// ASF header tags (tag 8, unless a Windows Media server's session read them from the header
+// it sent). `changed`: a new logical stream or new header tags mid-stream.
 void Decoder::PublishTags(bool changed) {
   const std::string_view name = format_->iformat->name;
   AVStream* stream = format_->streams[index_];
@@ -245,7 +249,7 @@ void Decoder::PublishTags(bool changed) {
         stream_->SetTag(BASS_TAG_META, std::move(*title), 0);
     }
     if (changed) stream_->Fire(BASS_SYNC_OGG_CHANGE);
-  } else if (name == "asf") {
+  } else if (name == "asf" && (changed || !stream_->Tag(BASS_TAG_WMA))) {
     stream_->SetTag(BASS_TAG_WMA, AsfTagSeries(Entries(format_->metadata)),
                     changed ? BASS_SYNC_WMA_CHANGE : 0);
   }

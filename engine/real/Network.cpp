@@ -10,12 +10,14 @@
 #include "engine/real/HlsPlaylist.h"
 #include "engine/real/HlsSource.h"
 #include "engine/real/IcyReader.h"
+#include "engine/real/Mmsh.h"
 #include "engine/real/PlaylistAtUrl.h"
 
 namespace engine {
 
 bool IsStreamAddress(const std::string& url) {
-  return StartsWithNoCase(url, "http://") || StartsWithNoCase(url, "https://");
+  return StartsWithNoCase(url, "http://") || StartsWithNoCase(url, "https://") ||
+         IsMmshAddress(url);
 }
 
 int ErrorForCurl(CURLcode code) {
@@ -78,7 +80,7 @@ int BitrateFromHeaders(const HeaderLines& headers) {
 // One HTTP(S) transfer of the stream's network thread.
 class Transfer {
  public:
-  enum class Outcome { kDone, kPlaylist, kFailed };
+  enum class Outcome { kDone, kPlaylist, kWindowsMedia, kFailed };
 
   Transfer(std::shared_ptr<Stream> stream, std::string url)
       : stream_(std::move(stream)), url_(std::move(url)) {}
@@ -92,7 +94,7 @@ class Transfer {
   const HeaderLines& Headers() const { return headers_; }
 
  private:
-  enum class Mode { kHeaders, kPeek, kCollect, kAudio, kRefused };
+  enum class Mode { kHeaders, kPeek, kCollect, kAudio, kRefused, kWindowsMedia };
 
   static size_t OnHeader(char* data, size_t size, size_t count, void* self);
   static size_t OnBody(char* data, size_t size, size_t count, void* self);
@@ -161,6 +163,7 @@ Transfer::Outcome Transfer::Run() {
   curl_slist_free_all(aliases);
 
   if (stream_->Dead()) return Outcome::kFailed;
+  if (mode_ == Mode::kWindowsMedia) return Outcome::kWindowsMedia;
   if (error_ != BASS_OK) {
     stream_->Fail(error_);
     return Outcome::kFailed;
@@ -222,6 +225,11 @@ bool Transfer::HeadersDone() {
     mode_ = Mode::kRefused;
     return false;
   }
+  // A Windows Media server speaks MMSH: its session starts over with requests of its own.
+  if (IsWindowsMediaReply(headers_)) {
+    mode_ = Mode::kWindowsMedia;
+    return false;
+  }
   // HLS is a way of streaming rather than a playlist, so it is recognised either way.
   const bool hls = IsHlsContentType(headers_.Value("content-type").value_or(""));
   mode_ = stream_->options.followPlaylists || hls ? Mode::kPeek : Mode::kHeaders;
@@ -264,6 +272,7 @@ bool Transfer::Body(const char* data, std::size_t size) {
   switch (mode_) {
     case Mode::kHeaders:  // a body after a redirect reply without a following status line
     case Mode::kRefused:
+    case Mode::kWindowsMedia:
       return true;
     case Mode::kAudio:
       return Audio(data, size);
@@ -315,8 +324,13 @@ void RunNetwork(std::shared_ptr<Stream> stream) {
   std::string url = stream->options.url;
   std::set<std::string> visited{url};
   for (int depth = 0;; ++depth) {
+    if (IsMmshAddress(url)) {
+      RunMmsh(stream, MmshHttpAddress(url));
+      break;
+    }
     Transfer transfer(stream, url);
     const auto outcome = transfer.Run();
+    if (outcome == Transfer::Outcome::kWindowsMedia) RunMmsh(stream, url);
     if (outcome != Transfer::Outcome::kPlaylist) break;
     const std::string& base = transfer.FinalUrl().empty() ? url : transfer.FinalUrl();
     if (LooksLikeHls(transfer.Body())) {

@@ -13,7 +13,7 @@ namespace engine {
 
 void RunNetwork(std::shared_ptr<Stream> stream);
 
-// http:// or https://, the only schemes streams are fetched with.
+// http://, https://, and the Windows Media mms:// and mmsh://.
 bool IsStreamAddress(const std::string& url);
 
 // The engine error code for a failed transfer.

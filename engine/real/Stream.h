@@ -71,6 +71,8 @@ class Stream {
   // Set by the network thread when the headers named the bit rate; otherwise the decoder
   // resizes the ring once it knows better than the default.
   std::atomic<bool> bitrateFromHeaders{false};
+  // The ASF stream number a Windows Media server was asked for; 0: the first audio stream.
+  std::atomic<int> asfAudioStream{0};
   // Decoder thread: the format is recognised and the first audio decoded.
   void PublishFormat(const BASS_CHANNELINFO& info, bool asf);
   // Any thread during creation: the first failure wins.

@@ -46,6 +46,7 @@ Routes (every one logged)
     garbage=1       random bytes instead of the audio
     hdr_kib=K       add K KiB of filler header lines;  hdr_line=1  as one single line
     drip=1          the body one byte per second;  drip=all  the whole reply, headers too
+  /mmsh           a Windows Media server (MMSH); parameters in mmsh_stream.py
   /  and  /;      /stream with the --defaults
   /pl/NAME.EXT    a playlist (EXT: pls, m3u, asx, txt) naming one stream; parameters:
     to=PATH         the stream's path on this server (default /stream), URL-encoded
@@ -79,6 +80,7 @@ import urllib.parse
 
 import hls_stream
 from audio_stream import Audio, Stream
+from mmsh_stream import MmshStream
 
 HOST = "127.0.0.1"
 MAX_REQUEST_BYTES = 64 * 1024
@@ -175,10 +177,12 @@ class Handler(socketserver.BaseRequestHandler):
             raise HttpError(400, "bad request line")
         self.method, target = parts[0], parts[1]
         self.headers = {}
+        self.header_lines = []  # every line, for headers that come more than once
         for line in lines[1:]:
             if ":" in line:
                 key, value = line.split(":", 1)
                 self.headers[key.strip().lower()] = value.strip()
+                self.header_lines.append((key.strip().lower(), value.strip()))
         url = urllib.parse.urlsplit(target)
         self.path = url.path
         self.query = dict(urllib.parse.parse_qsl(url.query, keep_blank_values=True))
@@ -198,6 +202,8 @@ class Handler(socketserver.BaseRequestHandler):
             self.stream(self.query)
         elif p in ("/", "/;"):
             self.stream({**self.server.defaults, **self.query})
+        elif p == "/mmsh":
+            self.mmsh()
         elif p.startswith("/pl/"):
             self.playlist()
         elif p == "/redirect":
@@ -222,6 +228,12 @@ class Handler(socketserver.BaseRequestHandler):
         if not audios or (name is not None and name not in audios):
             raise HttpError(404, f"no audio named {name}")
         Stream(self, query, audios[name] if name else next(iter(audios.values()))).run()
+
+    def mmsh(self):
+        audio = self.server.audios.get(self.query.get("fmt", "wma"))
+        if audio is None:
+            raise HttpError(404, "no ASF audio to serve")
+        MmshStream(self, self.query, audio).run()
 
     def base_url(self):
         scheme = "https" if self.server.tls else "http"

@@ -215,6 +215,28 @@ class FaultTest(PlayerTestCase):
                 self.assertEqual(player.wait(15), 0, "closes with 0:\n" + player.output())
 
 
+class WindowsMediaTest(PlayerTestCase):
+    def test_plays_an_asx_naming_an_mms_station(self):
+        server = StreamServer(["--audio", f"wma={FIXTURES}/tone.wma"],
+                              log=os.path.join(self.tmp, "requests.log"))
+        self.addCleanup(server.stop)
+        address = f"mms://127.0.0.1:{server.port}/mmsh?scripts=Live%20Wma%20Song"
+        asx = os.path.join(self.tmp, "wma.asx")
+        with open(asx, "w", encoding="latin-1") as f:
+            f.write('<asx version="3.0">\n<title>Loopback Wma</title>\n<entry>\n'
+                    f'<ref href="{address}"/>\n</entry>\n</asx>\n')
+        player = self.start_player(asx)
+        capture = audio.Capture(os.path.join(self.tmp, "out.raw"))
+        self.wait_for_window(player)
+        self.wait_for_tone(capture, 990)
+        with self.subTest("window texts: the station and its script-command title"):
+            self.assert_window_shows("Loopback Wma", "Live Wma Song")
+        with self.subTest("requests: a describe, then a play request"):
+            requests = [r for r in server.requests() if r["path"] == "/mmsh"]
+            self.assertGreaterEqual(len(requests), 2)
+            self.assertEqual(requests[0]["user_agent"], "TALVORANEST")
+
+
 def resident_mb(pid):
     with open(f"/proc/{pid}/status") as f:
         return next(int(line.split()[1]) for line in f if line.startswith("VmRSS:")) / 1024

@@ -38,8 +38,9 @@ class RealStreamTest : public testing::Test {
     BASS_SetConfig(BASS_CONFIG_NET_TIMEOUT, 10000);
     BASS_SetConfigPtr(BASS_CONFIG_NET_AGENT, "TALVORANEST");
     const std::string fixtures = FIXTURE_DIR;
-    server_.emplace(TEST_SERVER, Strings{fixtures + "/tone.mp3", fixtures + "/tone.aac",
-                                         fixtures + "/tone.ogg", fixtures + "/tone.opus"});
+    server_.emplace(TEST_SERVER,
+                    Strings{fixtures + "/tone.mp3", fixtures + "/tone.aac", fixtures + "/tone.ogg",
+                            fixtures + "/tone.opus", fixtures + "/tone.wma"});
     if (server_->Port() == 0) SKIP_OR_FAIL_MISSING("test stream server did not start");
 
     StationName.clear();
@@ -154,6 +155,25 @@ TEST_F(RealStreamTest, FormatAndRateLabelsFollowTheDecodedStream) {
     EXPECT_EQ(labels_.kbps, c.kbps) << c.path;
     EXPECT_EQ(labels_.hz, c.hz) << c.path;
   }
+}
+
+// A Windows Media server: the worker takes the WMA paths; script-command titles reach the
+// title line through the WMA META sync, and a header change sends the new title and author.
+TEST_F(RealStreamTest, WindowsMediaStationTitlesAndHeaderChange) {
+  Connect(
+      "/mmsh?title=Wma%20Radio&author=Wma%20Host&scripts=Live%20Song|Next%20Song"
+      "&script_every=1&change_after=40&change_title=Next%20Show");
+  EXPECT_TRUE(IsWmaStream.load());
+  const Strings passes = Buffering();
+  ASSERT_FALSE(passes.empty()) << testing::PrintToString(statuses_);
+  EXPECT_GT(std::stoi(passes.back().substr(2)), 75);
+  EXPECT_TRUE(PumpUntil([&] { return labels_.label3 == "Next Song"; }, 20))
+      << testing::PrintToString(statuses_);
+  EXPECT_TRUE(Saw("6:Next Song"));
+  EXPECT_TRUE(PumpUntil([&] { return Saw("3:Next Show") && Saw("4:Wma Host"); }, 30))
+      << testing::PrintToString(statuses_);
+  EXPECT_TRUE(PumpUntil(
+      [] { return BASS_ChannelIsActive(StreamChannel.load()) == BASS_ACTIVE_PLAYING; }, 10));
 }
 
 TEST_F(RealStreamTest, UnreachableAddressShowsNoService) {
