@@ -105,6 +105,8 @@ const char* ErrorText(int code) {
       return "the server answered with an error status";
     case BASS_ERROR_PLAYLIST:
       return "playlist at the address was empty, too deep or a loop";
+    case BASS_ERROR_PROTOCOL:
+      return "the stream is encrypted";
     default:
       return "unknown error";
   }

@@ -51,6 +51,7 @@ constexpr int BASS_ERROR_FILEFORM = 41;  // unsupported or unrecognised stream f
 constexpr int BASS_ERROR_CODEC = 44;     // codec not available
 constexpr int BASS_ERROR_HTTP = 45;      // server answered with a status outside 2xx
 constexpr int BASS_ERROR_PLAYLIST = 46;  // playlist at the address was empty, too deep or a loop
+constexpr int BASS_ERROR_PROTOCOL = 48;  // unsupported protocol: an encrypted live stream
 constexpr int BASS_ERROR_UNKNOWN = -1;
 
 // Configuration options (BASS_SetConfig / BASS_SetConfigPtr).
@@ -148,7 +149,8 @@ float BASS_GetVolume();
 BOOL BASS_SetVolume(float volume);
 // Connects, reads the response headers, recognises the format, then returns the handle.
 // 0 on failure with BASS_ERROR_INIT, BASS_ERROR_FILEOPEN, BASS_ERROR_NONET, BASS_ERROR_TIMEOUT,
-// BASS_ERROR_SSL, BASS_ERROR_HTTP, BASS_ERROR_PLAYLIST, BASS_ERROR_FILEFORM or BASS_ERROR_CODEC.
+// BASS_ERROR_SSL, BASS_ERROR_HTTP, BASS_ERROR_PLAYLIST, BASS_ERROR_PROTOCOL, BASS_ERROR_FILEFORM
+// or BASS_ERROR_CODEC.
 HSTREAM BASS_StreamCreateURL(const char* url, DWORD offset, DWORD flags, DOWNLOADPROC* proc,
                              void* user);
 // Marks the stream dead and returns at once; its threads end by themselves.

@@ -13,6 +13,7 @@ extern "C" {
 
 #include "engine/Log.h"
 #include "engine/real/HeaderLines.h"
+#include "engine/real/Id3Tag.h"
 #include "engine/real/StreamTags.h"
 
 namespace engine {
@@ -34,6 +35,7 @@ const char* InputFormatFor(std::string_view contentType) {
       {"video/x-ms-wma", "asf"}, {"application/vnd.ms-asf", "asf"},
       {"audio/mp4", "mov"},      {"audio/x-m4a", "mov"},
       {"audio/m4a", "mov"},      {"video/mp4", "mov"},
+      {"video/mp2t", "mpegts"},
   };
   for (const auto& entry : kTable) {
     if (EqualsNoCase(type, entry.type)) return entry.format;
@@ -59,7 +61,11 @@ constexpr auto kPlayOutWait = std::chrono::milliseconds(20);
 int ReadRing(void* opaque, uint8_t* buffer, int size) {
   auto* stream = static_cast<Stream*>(opaque);
   if (!stream->Ready() && stream->ring.Consumed() >= kRecognizeBytes) return AVERROR_INVALIDDATA;
-  const long n = stream->ring.Read(reinterpret_cast<char*>(buffer), static_cast<std::size_t>(size));
+  // A restart point ends this input; the decoder opens afresh behind it.
+  const std::size_t readable = std::min(static_cast<std::size_t>(size),
+                                        stream->marks.ReadableBefore(stream->ring.Consumed()));
+  if (readable == 0) return AVERROR_EOF;
+  const long n = stream->ring.Read(reinterpret_cast<char*>(buffer), readable);
   if (n < 0) return AVERROR_EXIT;
   if (n == 0) return AVERROR_EOF;
   return static_cast<int>(n);
@@ -94,6 +100,10 @@ class Decoder {
 
  private:
   int OpenCodec();
+  // After a restart point: a new demuxer and decoder for what follows.
+  int Reopen();
+  void TimedMetadata(const AVPacket* packet);
+  void MarkedTitles(const AVPacket* packet);
   // Logs why the stream cannot be decoded; returns error.
   int Refuse(int error, const std::string& why) const;
   bool Emit(AVFrame* frame);
@@ -109,6 +119,7 @@ class Decoder {
   AVCodecContext* codec_ = nullptr;
   SwrContext* resampler_ = nullptr;
   int index_ = -1;
+  std::uint64_t origin_ = 0;  // the ring position of the demuxer's byte 0
   bool published_ = false;
   std::vector<std::int16_t> converted_;
   // The resampler's input, to rebuild it when a chained stream changes format.
@@ -138,7 +149,9 @@ int Decoder::Open() {
   format_->format_probesize = kProbeBytes;
   format_->max_index_size = kIndexBytes;
   format_->interrupt_callback = {&Interrupted, stream_.get()};
-  const char* name = InputFormatFor(stream_->ContentType());
+  origin_ = stream_->ring.Consumed();
+  // The reply's type names the first encoding only; after a restart the bytes tell.
+  const char* name = published_ ? nullptr : InputFormatFor(stream_->ContentType());
   const AVInputFormat* input = name ? av_find_input_format(name) : nullptr;
   if (const int result = avformat_open_input(&format_, nullptr, input, nullptr); result < 0) {
     format_ = nullptr;  // freed by the failed open
@@ -181,6 +194,32 @@ int Decoder::OpenCodec() {
       avcodec_open2(codec_, codec, nullptr) < 0)
     return Refuse(BASS_ERROR_CODEC, "the " + codecName + " decoder refused the stream");
   return BASS_OK;
+}
+
+int Decoder::Reopen() {
+  avcodec_free_context(&codec_);
+  avformat_close_input(&format_);
+  if (io_) av_freep(&io_->buffer);
+  avio_context_free(&io_);
+  index_ = -1;
+  return Open();
+}
+
+// Titles marked in the ring take effect when the packet at their position is decoded, which
+// is the playing position give or take the PCM ring.
+void Decoder::MarkedTitles(const AVPacket* packet) {
+  const std::int64_t pos = packet->pos >= 0 ? packet->pos : avio_tell(format_->pb);
+  for (auto& title : stream_->marks.TakeTitles(origin_ + static_cast<std::uint64_t>(pos) + 1))
+    stream_->SetTag(BASS_TAG_META, std::move(title), BASS_SYNC_META);
+}
+
+// ID3 tags carried beside the audio (HLS timed metadata): a new title becomes tag 5.
+void Decoder::TimedMetadata(const AVPacket* packet) {
+  const std::string_view tag(reinterpret_cast<const char*>(packet->data),
+                             static_cast<std::size_t>(packet->size));
+  auto title = ShoutcastTitle(Id3TextEntries(tag));
+  if (title && title != stream_->Tag(BASS_TAG_META))
+    stream_->SetTag(BASS_TAG_META, std::move(*title), BASS_SYNC_META);
 }
 
 DWORD Decoder::ChannelType() const {
@@ -294,9 +333,12 @@ void Decoder::Run() {
     if (read == AVERROR(EAGAIN)) continue;
     const bool end = read < 0;
     if (!end && packet->stream_index != index_) {
+      const auto* codecpar = format_->streams[packet->stream_index]->codecpar;
+      if (codecpar->codec_id == AV_CODEC_ID_TIMED_ID3) TimedMetadata(packet);
       av_packet_unref(packet);
       continue;
     }
+    if (!end) MarkedTitles(packet);
     AVStream* stream = format_->streams[index_];
     if (!end && ((stream->event_flags & AVSTREAM_EVENT_FLAG_METADATA_UPDATED) ||
                  (format_->event_flags & AVFMT_EVENT_FLAG_METADATA_UPDATED))) {
@@ -313,7 +355,11 @@ void Decoder::Run() {
       going = Emit(frame);
       av_frame_unref(frame);
     }
-    if (end) break;
+    if (end) {
+      // Drained; a restart point goes on with a fresh decoder, anything else is the end.
+      if (!going || !stream_->marks.TakeRestart(stream_->ring.Consumed()) || Reopen() != BASS_OK)
+        break;
+    }
   }
   av_frame_free(&frame);
   av_packet_free(&packet);

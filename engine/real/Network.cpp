@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <charconv>
-#include <cstdlib>
 #include <set>
 
 #include "engine/Log.h"
+#include "engine/real/CurlDefaults.h"
 #include "engine/real/HeaderLines.h"
+#include "engine/real/HlsPlaylist.h"
+#include "engine/real/HlsSource.h"
 #include "engine/real/IcyReader.h"
 #include "engine/real/Mmsh.h"
 #include "engine/real/PlaylistAtUrl.h"
@@ -52,7 +54,6 @@ int ErrorForCurl(CURLcode code) {
 namespace {
 
 constexpr int kMaxPlaylistDepth = 3;
-constexpr long kMaxRedirects = 5;
 constexpr std::size_t kClassifyBytes = 16;
 constexpr int kDefaultKbps = 128;
 
@@ -88,6 +89,9 @@ class Transfer {
   const std::string& Body() const { return body_; }
   bool BodyIsPlaylist() const { return kind_ == BodyKind::kPlaylist; }
   const std::string& Url() const { return url_; }
+  // The address the reply came from, after redirects: the base of relative entries.
+  const std::string& FinalUrl() const { return finalUrl_; }
+  const HeaderLines& Headers() const { return headers_; }
 
  private:
   enum class Mode { kHeaders, kPeek, kCollect, kAudio, kRefused, kWindowsMedia };
@@ -104,6 +108,7 @@ class Transfer {
 
   std::shared_ptr<Stream> stream_;
   std::string url_;
+  std::string finalUrl_;
   HeaderLines headers_;
   Mode mode_ = Mode::kHeaders;
   BodyKind kind_ = BodyKind::kAudio;
@@ -114,20 +119,11 @@ class Transfer {
 };
 
 CURL* Transfer::Setup(curl_slist* request, curl_slist* aliases) {
-  CURL* easy = curl_easy_init();
+  CURL* easy = NewStreamRequest(stream_->options, url_);
   if (!easy) return nullptr;
-  const auto& options = stream_->options;
-  curl_easy_setopt(easy, CURLOPT_URL, url_.c_str());
-  curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
-  curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-  curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
-  curl_easy_setopt(easy, CURLOPT_MAXREDIRS, kMaxRedirects);
-  curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(options.timeoutMs));
-  curl_easy_setopt(easy, CURLOPT_USERAGENT, options.agent.c_str());
   curl_easy_setopt(easy, CURLOPT_HTTPHEADER, request);
   // Shoutcast servers answer "ICY 200 OK"; curl would take it for an HTTP/0.9 body.
   curl_easy_setopt(easy, CURLOPT_HTTP200ALIASES, aliases);
-  curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
   curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &Transfer::OnHeader);
   curl_easy_setopt(easy, CURLOPT_HEADERDATA, this);
   curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &Transfer::OnBody);
@@ -135,12 +131,7 @@ CURL* Transfer::Setup(curl_slist* request, curl_slist* aliases) {
   curl_easy_setopt(easy, CURLOPT_NOPROGRESS, 0L);
   curl_easy_setopt(easy, CURLOPT_XFERINFOFUNCTION, &Transfer::OnProgress);
   curl_easy_setopt(easy, CURLOPT_XFERINFODATA, this);
-  curl_easy_setopt(easy, CURLOPT_BUFFERSIZE, 16384L);
   curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, curlError_);
-  // The usual OpenSSL override of the trusted authorities; the packaged libcurl pins its own
-  // bundle path otherwise.
-  if (const char* bundle = std::getenv("SSL_CERT_FILE"); bundle && *bundle)
-    curl_easy_setopt(easy, CURLOPT_CAINFO, bundle);
   return easy;
 }
 
@@ -162,6 +153,9 @@ Transfer::Outcome Transfer::Run() {
     while (CURLMsg* message = curl_multi_info_read(multi, &left)) {
       if (message->msg == CURLMSG_DONE) result = message->data.result;
     }
+    char* effective = nullptr;
+    if (curl_easy_getinfo(easy, CURLINFO_EFFECTIVE_URL, &effective) == CURLE_OK && effective)
+      finalUrl_ = effective;
     curl_multi_remove_handle(multi, easy);
   }
   curl_easy_cleanup(easy);
@@ -236,7 +230,9 @@ bool Transfer::HeadersDone() {
     mode_ = Mode::kWindowsMedia;
     return false;
   }
-  mode_ = stream_->options.followPlaylists ? Mode::kPeek : Mode::kHeaders;
+  // HLS is a way of streaming rather than a playlist, so it is recognised either way.
+  const bool hls = IsHlsContentType(headers_.Value("content-type").value_or(""));
+  mode_ = stream_->options.followPlaylists || hls ? Mode::kPeek : Mode::kHeaders;
   if (mode_ == Mode::kHeaders) return StartAudio();
   return true;
 }
@@ -292,7 +288,9 @@ bool Transfer::Body(const char* data, std::size_t size) {
       mode_ = Mode::kCollect;
       return true;
     case Mode::kCollect:
-      if (body_.size() + size > kMaxPlaylistBytes) {
+      // HLS playlists of a long live window run larger than address lists.
+      if (body_.size() + size >
+          (LooksLikeHls(body_) ? HlsPlaylist::kMaxPlaylistBytes : kMaxPlaylistBytes)) {
         error_ = BASS_ERROR_PLAYLIST;
         return false;
       }
@@ -334,7 +332,16 @@ void RunNetwork(std::shared_ptr<Stream> stream) {
     const auto outcome = transfer.Run();
     if (outcome == Transfer::Outcome::kWindowsMedia) RunMmsh(stream, url);
     if (outcome != Transfer::Outcome::kPlaylist) break;
-    auto next = FirstPlaylistEntry(transfer.Body(), url, transfer.BodyIsPlaylist());
+    const std::string& base = transfer.FinalUrl().empty() ? url : transfer.FinalUrl();
+    if (LooksLikeHls(transfer.Body())) {
+      RunHls(stream, base, transfer.Body(), transfer.Headers().Series());
+      break;
+    }
+    if (!stream->options.followPlaylists) {
+      stream->Fail(BASS_ERROR_FILEFORM);
+      break;
+    }
+    auto next = FirstPlaylistEntry(transfer.Body(), base, transfer.BodyIsPlaylist());
     if (!next) {
       stream->Fail(transfer.BodyIsPlaylist() ? BASS_ERROR_PLAYLIST : BASS_ERROR_FILEFORM);
       break;

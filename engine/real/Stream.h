@@ -22,6 +22,7 @@
 #include "engine/real/ByteRing.h"
 #include "engine/real/LevelHistory.h"
 #include "engine/real/PcmRing.h"
+#include "engine/real/RingMarks.h"
 
 namespace engine {
 
@@ -52,8 +53,9 @@ class Stream {
 
   const HSTREAM handle;
   const StreamOptions options;
-  ByteRing ring;  // network -> decoder
-  PcmRing pcm;    // decoder -> output
+  ByteRing ring;    // network -> decoder
+  PcmRing pcm;      // decoder -> output
+  RingMarks marks;  // titles and decoder restarts at ring positions (HLS)
 
   // Lifetime -------------------------------------------------------------------------------
   void Kill();

@@ -5,7 +5,7 @@ Command line
   stream_server.py [AUDIO ...] [--audio NAME=PATH[@KBPS]] [--port N] [--name TEXT]
                    [--genre TEXT] [--url TEXT] [--titles 'A|B|C'] [--defaults QUERY]
                    [--log FILE|-] [--max-seconds S] [--max-clients N]
-                   [--tls-cert PEM --tls-key PEM]
+                   [--tls-cert PEM --tls-key PEM] [--files DIR]
 
   AUDIO           audio files; each is served under its extension as name (x.mp3 -> fmt=mp3)
   --audio         the same with an explicit name; @KBPS sets the pacing rate (default: ffprobe's
@@ -19,6 +19,7 @@ Command line
   --max-seconds   the server ends by itself after this long (default 900)
   --max-clients   connections served at once; more get "503" (default 32)
   --tls-*         serve HTTPS instead of HTTP (see make_test_ca.sh)
+  --files         a folder served under /files/ (see hls_stream.py)
   Listens on 127.0.0.1 only. Ends on SIGTERM or SIGINT.
 
 Routes (every one logged)
@@ -60,6 +61,7 @@ Routes (every one logged)
   /status/CODE    an empty reply with that HTTP status
   /_log           the request log as JSON lines (not logged itself)
   /_drop          closes every open stream connection (the server stays up)
+  /hls/... /files/...   HTTP Live Streaming, see hls_stream.py
 """
 
 import argparse
@@ -76,6 +78,7 @@ import threading
 import time
 import urllib.parse
 
+import hls_stream
 from audio_stream import Audio, Stream
 from mmsh_stream import MmshStream
 
@@ -211,6 +214,8 @@ class Handler(socketserver.BaseRequestHandler):
             self.reply(int(p.rsplit("/", 1)[1] or 500), "")
         elif p == "/_log":
             self.reply(200, self.server.log.dump(), "application/x-ndjson")
+        elif p.startswith(("/hls/", "/files/")):
+            hls_stream.Hls(self).route()
         elif p == "/_drop":
             self.server.drop_generation += 1
             self.reply(200, "dropped\n")
@@ -317,6 +322,7 @@ class Server(socketserver.ThreadingTCPServer):
         self.max_seconds = args.max_seconds
         self.slots = threading.BoundedSemaphore(args.max_clients)
         self.drop_generation = 0
+        hls_stream.setup(self, args.served_dir)
         self.tls = None
         if args.tls_cert:
             self.tls = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
@@ -367,6 +373,7 @@ def parse_args(argv):
     p.add_argument("--max-clients", type=int, default=32)
     p.add_argument("--tls-cert")
     p.add_argument("--tls-key")
+    p.add_argument("--files", dest="served_dir", metavar="DIR")
     return p.parse_args(argv)
 
 

@@ -9,6 +9,7 @@ import sys
 import tempfile
 import time
 import unittest
+import urllib.error
 import urllib.parse
 import urllib.request
 
@@ -224,6 +225,66 @@ class StreamServerTest(unittest.TestCase):
         self.assertEqual(status, "HTTP/1.0 503 Busy")
         for c in hanging:
             c.close()
+
+
+class HlsRoutesTest(unittest.TestCase):
+    """The live HLS cases the engine's tests build on."""
+
+    @classmethod
+    def setUpClass(cls):
+        fx = make_fixtures(FIXTURE_DIR)
+        cls.tmp = tempfile.mkdtemp(prefix="stream-server-hls-")
+        served = os.path.join(cls.tmp, "served")
+        os.mkdir(served)
+        for path in (os.path.join(served, "a.m3u8"), os.path.join(cls.tmp, "secret.txt")):
+            with open(path, "w") as f:
+                f.write("#EXTM3U\n")
+        cls.server = StreamServer(["--audio", f"aac={fx}/tone.aac", "--audio",
+                                   f"mp3={fx}/tone.mp3", "--files", served])
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.server.stop()
+        shutil.rmtree(cls.tmp, ignore_errors=True)
+
+    def get(self, target):
+        try:
+            with urllib.request.urlopen(self.server.url(target), timeout=10) as reply:
+                return reply.status, reply.headers.get("Content-Type"), reply.read()
+        except urllib.error.HTTPError as e:
+            return e.code, None, b""
+
+    def test_live_playlist_advances_and_segments_carry_id3_then_frames(self):
+        _, ctype, first = self.get("/hls/live.m3u8?titles=1&disc_at=9&missing=6")
+        self.assertEqual(ctype, "application/vnd.apple.mpegurl")
+        def sequence(body):
+            return int(body.decode().split("#EXT-X-MEDIA-SEQUENCE:")[1].split("\n")[0])
+
+        self.assertEqual(first.decode().count("\nseg/"), 5)
+        time.sleep(1.2)
+        self.assertGreater(sequence(self.get("/hls/live.m3u8")[2]), sequence(first))
+        _, ctype, segment = self.get("/hls/seg/2.aac?titles=1")
+        self.assertEqual(ctype, "audio/aac")
+        self.assertTrue(segment.startswith(b"ID3\x04"))
+        self.assertIn(b"TIT2", segment)
+        self.assertIn(b"Song 0", segment)
+        self.assertIn(b"com.apple.streaming.transportStreamTimestamp", segment)
+        size = 10 + sum((segment[6 + i] & 0x7F) << (7 * (3 - i)) for i in range(4))
+        self.assertEqual(segment[size], 0xFF)  # an ADTS frame follows the tag
+        self.assertEqual(self.get("/hls/seg/6.aac?missing=6")[0], 404)
+        self.assertEqual(self.get("/hls/seg/999.aac")[0], 404)  # not yet on the air
+        self.assertEqual(self.get("/hls/seg/3.mp3?disc_at=3")[1], "audio/mpeg")
+        ended = self.get("/hls/live.m3u8?end_at=2")[2].decode()
+        self.assertTrue(ended.endswith("seg/2.aac?end_at=2\n#EXT-X-ENDLIST\n"))
+        self.assertIn("#EXT-X-KEY:METHOD=AES-128", self.get("/hls/live.m3u8?key=1")[2].decode())
+        master = self.get("/hls/master.m3u8?titles=1")[2].decode()
+        self.assertIn("BANDWIDTH=128000", master)
+        self.assertIn("live.m3u8?fmt=aac&titles=1", master)
+
+    def test_files_stay_inside_their_folder(self):
+        self.assertEqual(self.get("/files/a.m3u8")[:2], (200, "application/vnd.apple.mpegurl"))
+        self.assertEqual(self.get("/files/../secret.txt")[0], 404)
+        self.assertEqual(self.get("/files/%2e%2e/secret.txt")[0], 404)
 
 
 class ServerLifeTest(unittest.TestCase):

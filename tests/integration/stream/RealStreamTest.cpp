@@ -114,6 +114,24 @@ TEST_F(RealStreamTest, ShoutcastStationFromConnectToTitleChanges) {
       [] { return BASS_ChannelIsActive(StreamChannel.load()) == BASS_ACTIVE_PLAYING; }, 10));
 }
 
+// A live HLS station: buffered like any other, and its ID3 titles reach the window as they
+// change.
+TEST_F(RealStreamTest, HlsStationBuffersPlaysAndChangesTitles) {
+  Connect("/hls/live.m3u8?fmt=aac&titles=1&title_every=2");
+  const Strings passes = Buffering();
+  ASSERT_FALSE(passes.empty()) << testing::PrintToString(statuses_);
+  EXPECT_GT(std::stoi(passes.back().substr(2)), 75);
+  EXPECT_TRUE(PumpUntil(
+      [&] {
+        return std::count_if(statuses_.begin(), statuses_.end(), [](const std::string& s) {
+                 return s.rfind("7:Artist - Song ", 0) == 0;
+               }) >= 3;
+      },
+      30))
+      << testing::PrintToString(statuses_);
+  EXPECT_EQ(BASS_ChannelIsActive(StreamChannel.load()), BASS_ACTIVE_PLAYING);
+}
+
 TEST_F(RealStreamTest, HttpReplyCarriesTheNameAndBitrateToo) {
   Connect("/stream?name=Plain%20Http&br=128");
   EXPECT_TRUE(Saw("3:Plain Http")) << testing::PrintToString(statuses_);
