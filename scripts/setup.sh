@@ -12,7 +12,7 @@ packages=(
   clang libclang-rt-14-dev
   python3 ffmpeg icecast2 xvfb x11-utils xdotool openssl
   dbus at-spi2-core python3-dbus playerctl twm
-  fonts-wine fonts-dejavu-core
+  fonts-wine fonts-dejavu-core fonts-dejavu-extra
   ca-certificates procps psmisc
   vlc-bin vlc-plugin-base
 )

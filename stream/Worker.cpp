@@ -123,7 +123,7 @@ bool Run::BufferPass(bool& more) {
     progress = static_cast<std::int32_t>(static_cast<DWORD>(quotient));
   }
   if (!Send(STATUS_BUFFERING, progress)) return false;
-  more = static_cast<DWORD>(progress) <= 75;
+  more = static_cast<DWORD>(progress) <= kBufferedEnoughPercent;
   return true;
 }
 
@@ -194,6 +194,8 @@ bool Run::Callbacks() {
 
 bool Run::Settle() {
   if (!OnWindow([](StatusLabels& labels) {
+        // Intended: a station without a site address gets the built-in stream address (not
+        // the site's), and a station without a name is then shown by that address.
         if (SiteAddress.empty()) SiteAddress = sources::DefaultStreamUrl();
         if (StationName.empty()) StationName = SiteAddress;
         labels.SetLabel4(StationName);

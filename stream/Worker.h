@@ -19,5 +19,8 @@ int StreamThread(std::string address, std::uint64_t generation);
 
 // Pause between two passes of the buffering loop.
 constexpr int kBufferingPauseMs = 40;
+// Buffering ends at the first pass that finds more than this share of the network buffer
+// filled; a pass at exactly 75 % buffers on.
+constexpr int kBufferedEnoughPercent = 75;
 
 }  // namespace stream

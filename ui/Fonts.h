@@ -1,13 +1,14 @@
-// The window's two font families. "Tahoma" comes from Debian's fonts-wine, which installs it
-// outside fontconfig's folders; "Verdana" falls back to DejaVu Sans, whose metrics are close.
+// The window's two font families. The station lines ask for Tahoma bold: a Tahoma whose bold is
+// really bold when the system has one, otherwise DejaVu Sans Condensed Bold, whose proportions
+// are Tahoma Bold's. Verdana falls back to DejaVu Sans, whose metrics are close.
 #pragma once
 
 #include <QFont>
 
 namespace ui {
 
-// Registers the Tahoma files with the application when they are present. Safe to call more
-// than once.
+// Registers Wine's Tahoma files (Debian's fonts-wine installs them outside fontconfig's
+// folders) with the application when no Tahoma is known. Safe to call more than once.
 void LoadWindowFonts();
 
 // A font of the given family, character height in pixels and weight, with the fallback.

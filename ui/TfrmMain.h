@@ -101,24 +101,25 @@ class TfrmMain : public QWidget {
   void ShowEngineError(const QString& text);
   void OpenSite();
 
-  ui::Picture* Image1 = nullptr;
-  ui::ImageButton* btnKapat = nullptr;
-  ui::ImageButton* btnMinimize = nullptr;
-  ui::ImageButton* btnSesAcik = nullptr;
-  ui::ImageButton* btnDur = nullptr;
-  ui::ImageButton* btnPlay = nullptr;
-  ui::ImageButton* btnSesKapali = nullptr;
-  ui::Picture* Image4 = nullptr;
-  ui::EffectLabel* Label4 = nullptr;
-  QSlider* sndBar = nullptr;
-  ui::EffectLabel* Label3 = nullptr;
-  ui::EffectLabel* sLink = nullptr;
-  ui::EffectLabel* lKbps = nullptr;
-  ui::EffectLabel* lHz = nullptr;
-  widgets::BlockBarWidget* lSag = nullptr;
-  widgets::BlockBarWidget* lSol = nullptr;
-  QTimer* TimerKontrol = nullptr;
-  QTimer* tLevel = nullptr;
+  // The controls keep the short Turkish names they are known by; bottom to top as stacked.
+  ui::Picture* Image1 = nullptr;            // skin
+  ui::ImageButton* btnKapat = nullptr;      // close
+  ui::ImageButton* btnMinimize = nullptr;   // minimize
+  ui::ImageButton* btnSesAcik = nullptr;    // mute, shown while the sound is on
+  ui::ImageButton* btnDur = nullptr;        // stop
+  ui::ImageButton* btnPlay = nullptr;       // play (reconnect)
+  ui::ImageButton* btnSesKapali = nullptr;  // unmute, shown while muted
+  ui::Picture* Image4 = nullptr;            // logo
+  ui::EffectLabel* Label4 = nullptr;        // status and station line
+  QSlider* sndBar = nullptr;                // volume
+  ui::EffectLabel* Label3 = nullptr;        // slogan and title line
+  ui::EffectLabel* sLink = nullptr;         // site link
+  ui::EffectLabel* lKbps = nullptr;         // bitrate and format
+  ui::EffectLabel* lHz = nullptr;           // sample rate and channels
+  widgets::BlockBarWidget* lSag = nullptr;  // right level
+  widgets::BlockBarWidget* lSol = nullptr;  // left level
+  QTimer* TimerKontrol = nullptr;           // 25 s watchdog
+  QTimer* tLevel = nullptr;                 // 20 ms level feed
 
   player::Player& player_;
   int Tag = 0;  // clicks on the format labels, never reset

@@ -64,6 +64,8 @@ void TfrmMain::btnMinimizeClick() {
   showMinimized();
 }
 
+// Intended: always the built-in station's site, whatever SiteAddress holds or the station
+// line shows; a settings file or a playlist never redirects the link.
 void TfrmMain::OpenSite() {
   QDesktopServices::openUrl(QUrl(QString::fromStdString(sources::StationSiteUrl())));
 }

@@ -29,12 +29,12 @@ TBlockBar::TBlockBar(bool designing) : designing_(designing) {
   height_ = 16;
   image_ = QImage(width_, height_, QImage::Format_RGB32);
   shaped_ = true;
-  shapeColor_ = 7617536;
-  startColor_ = finalColor_ = 65280;
+  shapeColor_ = RGB(0, 60, 116);  // dark blue
+  startColor_ = finalColor_ = clLime;
   singleColor_ = true;
-  backgroundColor_ = 16777215;
+  backgroundColor_ = clWhite;
   showInactivePos_ = false;
-  inactivePosColor_ = 8421504;
+  inactivePosColor_ = clGray;
   invertInactPos_ = false;
   maximum_ = 100;
   margin_ = 2;
@@ -237,6 +237,8 @@ void TBlockBar::SetPosition(int value) {
   }
   Repaint();
   if (hideOnTerminate_ && v == maximum_) {
+    // What hideOnTerminate is defined to do, kept for a host that sets it: wait 100 ms on the
+    // caller's thread, then hide. It blocks that thread; the player's meters never set it.
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     SetVisible(false);
   }

@@ -27,6 +27,8 @@ constexpr int GetBValue(TColor c) {
 
 constexpr TColor clMaroon = RGB(128, 0, 0);
 constexpr TColor clRed = RGB(255, 0, 0);
+constexpr TColor clLime = RGB(0, 255, 0);
+constexpr TColor clGray = RGB(128, 128, 128);
 constexpr TColor clWhite = RGB(255, 255, 255);
 // A system colour index (top byte 0x80): the desktop's window-text colour.
 constexpr TColor clWindowText = 0x80000008;

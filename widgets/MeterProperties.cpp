@@ -13,12 +13,12 @@ void ApplyMeterProperties(TBlockBar& bar) {
   bar.SetBackgroundColor(clMaroon);
   bar.SetBarColor(clRed);
   bar.SetStartColor(clRed);
-  bar.SetFinalColor(8454016);
+  bar.SetFinalColor(RGB(128, 255, 128));  // light green
   bar.SetShowInactivePos(true);
   bar.SetInvertInactPos(false);
   bar.SetInactivePosColor(clWhite);
   bar.SetShaped(true);
-  bar.SetShapeColor(15132415);
+  bar.SetShapeColor(RGB(255, 230, 230));  // pale pink
   bar.SetBlockSize(4);
   bar.SetSpaceSize(1);
   bar.SetShowFullBlock(false);

@@ -8,6 +8,7 @@
 #include "tests/integration/ui/WindowFixture.h"
 #include "tests/support/TempFolder.h"
 #include "ui/EffectLabel.h"
+#include "ui/Fonts.h"
 #include "ui/Placement.h"
 
 namespace ui_test {
@@ -124,7 +125,10 @@ TEST_F(Creation, EveryLabelWithItsFontColourAlignmentEffectAndAngle) {
     EXPECT_EQ(style.vertical, look.vertical) << look.name;
     EXPECT_EQ(style.showAccelChar, look.showAccelChar) << look.name;
   }
-  EXPECT_EQ(QFontInfo(Control<QWidget>("Label4")->font()).family(), "Tahoma");
+  for (const char* line : {"Label4", "Label3", "sLink"}) {
+    auto* label = Control<QWidget>(line);
+    EXPECT_EQ(label->font(), ui::TahomaFont(label->font().pixelSize(), true)) << line;
+  }
   const QString verdana = QFontInfo(Control<QWidget>("lKbps")->font()).family();
   EXPECT_TRUE(verdana == "Verdana" || verdana == "DejaVu Sans") << verdana.toStdString();
 }
