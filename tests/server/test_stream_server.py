@@ -14,7 +14,7 @@ import urllib.parse
 import urllib.request
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from server_control import HERE, StreamServer, make_fixtures  # noqa: E402
+from server_control import HERE, StreamServer, make_fixtures, wait_until  # noqa: E402
 
 FIXTURE_DIR = os.environ.get("TEST_FIXTURE_DIR") or os.path.join(
     tempfile.gettempdir(), f"stream-fixtures-{os.getuid()}")
@@ -225,6 +225,15 @@ class StreamServerTest(unittest.TestCase):
         self.assertEqual(status, "HTTP/1.0 503 Busy")
         for c in hanging:
             c.close()
+        # The server frees the slots as its threads see the closes; the next test must not
+        # meet a busy server because this one ran first.
+        def accepts():
+            probe = Client(self.server.port, "/pl/a.pls", ())
+            try:
+                return probe.head()[0] != "HTTP/1.0 503 Busy"
+            finally:
+                probe.close()
+        self.assertTrue(wait_until(accepts, 10), "the slots came back")
 
 
 class HlsRoutesTest(unittest.TestCase):
