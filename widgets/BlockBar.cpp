@@ -276,10 +276,6 @@ void TBlockBar::LayoutCaption() {
   }
 }
 
-void TBlockBar::SetFont(const TBarFont& value) {
-  canvasFont_ = value;
-}
-
 void TBlockBar::SetAutoCaption(bool value) {
   autoCaption_ = value;
   Repaint();

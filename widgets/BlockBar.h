@@ -111,7 +111,6 @@ class TBlockBar {
   // The bar's own font object; stored font settings land here.
   TBarFont& Font() { return font_; }
   // Copies the given font into the drawing font, in which the caption is measured and drawn.
-  void SetFont(const TBarFont& value);
   bool AutoCaption() const { return autoCaption_; }
   void SetAutoCaption(bool value);
   bool AutoHint() const { return autoHint_; }

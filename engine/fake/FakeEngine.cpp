@@ -1,6 +1,5 @@
 #include "engine/fake/FakeEngine.h"
 
-#include <chrono>
 #include <sstream>
 
 namespace engine {
@@ -24,11 +23,6 @@ void FakeEngine::SetInitResult(BOOL result, int error) {
   std::lock_guard lock(mutex_);
   initResult_ = result;
   initError_ = error;
-}
-
-void FakeEngine::SetVolumeValue(float volume) {
-  std::lock_guard lock(mutex_);
-  volume_ = volume;
 }
 
 void FakeEngine::SetGetVolumeResult(float volume) {
@@ -63,17 +57,6 @@ void FakeEngine::ClearCalls() {
   calls_.clear();
 }
 
-std::vector<FakeEngine::Sync> FakeEngine::Syncs() const {
-  std::lock_guard lock(mutex_);
-  return syncs_;
-}
-
-bool FakeEngine::IsOpen(HSTREAM handle) const {
-  std::lock_guard lock(mutex_);
-  auto it = streams_.find(handle);
-  return it != streams_.end() && it->second.open;
-}
-
 std::vector<HSTREAM> FakeEngine::OpenStreams() const {
   std::lock_guard lock(mutex_);
   std::vector<HSTREAM> open;
@@ -85,30 +68,6 @@ std::vector<HSTREAM> FakeEngine::OpenStreams() const {
 float FakeEngine::Volume() const {
   std::lock_guard lock(mutex_);
   return volume_;
-}
-
-bool FakeEngine::OutputRunning() const {
-  std::lock_guard lock(mutex_);
-  return outputRunning_;
-}
-
-void FakeEngine::FireSync(HSTREAM handle, DWORD type, DWORD data) {
-  std::vector<Sync> matching;
-  {
-    std::lock_guard lock(mutex_);
-    for (const auto& sync : syncs_)
-      if (sync.channel == handle && sync.type == type) matching.push_back(sync);
-  }
-  for (const auto& sync : matching) sync.proc(sync.id, sync.channel, data, sync.user);
-}
-
-bool FakeEngine::WaitForCall(const std::string& prefix, int timeoutMs) const {
-  std::unique_lock lock(mutex_);
-  return logged_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] {
-    for (const auto& call : calls_)
-      if (call.rfind(prefix, 0) == 0) return true;
-    return false;
-  });
 }
 
 void FakeEngine::Log(std::string call) {

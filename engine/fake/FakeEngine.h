@@ -19,7 +19,7 @@ namespace engine {
 class FakeEngine : public Backend {
  public:
   struct StreamScript {
-    std::map<DWORD, std::string> tags;   // tag type -> block as BASS_ChannelGetTags returns it
+    std::map<DWORD, std::string> tags;  // tag type -> block as BASS_ChannelGetTags returns it
     std::map<DWORD, std::deque<QWORD>> filePositions;  // mode -> answers; the last one repeats
     bool infoOk = true;
     BASS_CHANNELINFO info{44100, 2, 0, BASS_CTYPE_STREAM_MP3, 0, 0, 0, 0};
@@ -50,7 +50,6 @@ class FakeEngine : public Backend {
   void SetCreateHook(std::function<void(const std::string& url)> hook);
   void SetVersion(DWORD version);
   void SetInitResult(BOOL result, int error);
-  void SetVolumeValue(float volume);
   void SetGetVolumeResult(float volume);  // what GetVolume reports regardless of SetVolume
   void SetActive(HSTREAM handle, DWORD state);
   void SetLevel(HSTREAM handle, DWORD level);
@@ -59,15 +58,8 @@ class FakeEngine : public Backend {
   // Observation ----------------------------------------------------------------------------
   std::vector<std::string> Calls() const;
   void ClearCalls();
-  std::vector<Sync> Syncs() const;
-  bool IsOpen(HSTREAM handle) const;  // created and not freed
   std::vector<HSTREAM> OpenStreams() const;
   float Volume() const;
-  bool OutputRunning() const;
-  // Calls every sync of this type installed on the channel, on the calling thread.
-  void FireSync(HSTREAM handle, DWORD type, DWORD data = 0);
-  // Waits (bounded) until the log holds a call starting with prefix; true when it did.
-  bool WaitForCall(const std::string& prefix, int timeoutMs = 5000) const;
 
   // Backend --------------------------------------------------------------------------------
   DWORD GetVersion() override;
@@ -90,8 +82,7 @@ class FakeEngine : public Backend {
   DWORD ChannelGetLevel(DWORD handle) override;
   BOOL ChannelGetInfo(DWORD handle, BASS_CHANNELINFO* info) override;
   std::optional<std::string> ChannelGetTags(DWORD handle, DWORD tags) override;
-  HSYNC ChannelSetSync(DWORD handle, DWORD type, QWORD param, SYNCPROC* proc,
-                       void* user) override;
+  HSYNC ChannelSetSync(DWORD handle, DWORD type, QWORD param, SYNCPROC* proc, void* user) override;
   QWORD ChannelSeconds2Bytes(DWORD handle, double pos) override;
 
  private:
