@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "engine/real/AsfBytes.h"
+#include "engine/real/Utf8.h"
 
 namespace engine {
 namespace {
@@ -13,24 +14,6 @@ using asf::Le;
 
 constexpr std::size_t kObjectHead = 24;  // GUID and 64-bit size
 constexpr std::size_t kMaxEntries = 256;
-
-void AppendUtf8(std::string& out, std::uint32_t code) {
-  if (code < 0x80) {
-    out += static_cast<char>(code);
-  } else if (code < 0x800) {
-    out += static_cast<char>(0xC0 | code >> 6);
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  } else if (code < 0x10000) {
-    out += static_cast<char>(0xE0 | code >> 12);
-    out += static_cast<char>(0x80 | (code >> 6 & 0x3F));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | code >> 18);
-    out += static_cast<char>(0x80 | (code >> 12 & 0x3F));
-    out += static_cast<char>(0x80 | (code >> 6 & 0x3F));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  }
-}
 
 void AddTag(TagEntries& tags, std::string name, std::string value) {
   if (!value.empty() && tags.size() < kMaxEntries) tags.emplace_back(std::move(name), value);

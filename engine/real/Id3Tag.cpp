@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "engine/real/Utf8.h"
+
 namespace engine {
 namespace {
 
@@ -17,24 +19,6 @@ std::uint32_t BigEndian(std::string_view bytes) {
   std::uint32_t value = 0;
   for (unsigned char c : bytes) value = value << 8 | c;
   return value;
-}
-
-void AppendUtf8(std::string& out, std::uint32_t code) {
-  if (code < 0x80) {
-    out += static_cast<char>(code);
-  } else if (code < 0x800) {
-    out += static_cast<char>(0xC0 | code >> 6);
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  } else if (code < 0x10000) {
-    out += static_cast<char>(0xE0 | code >> 12);
-    out += static_cast<char>(0x80 | (code >> 6 & 0x3F));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | code >> 18);
-    out += static_cast<char>(0x80 | (code >> 12 & 0x3F));
-    out += static_cast<char>(0x80 | (code >> 6 & 0x3F));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  }
 }
 
 std::string FromUtf16(std::string_view bytes, bool bigEndian) {

@@ -110,20 +110,8 @@ title() {
     --data-urlencode "song=$text" >/dev/null
 }
 
-stop_pid() {
-  local file=$1 pid
-  [ -f "$file" ] || return 0
-  pid=$(cat "$file")
-  if kill -0 "$pid" 2>/dev/null; then
-    kill -TERM "$pid" 2>/dev/null || true
-    for _ in $(seq 1 50); do
-      kill -0 "$pid" 2>/dev/null || break
-      sleep 0.1
-    done
-    kill -KILL "$pid" 2>/dev/null || true
-  fi
-  rm -f "$file"
-}
+# shellcheck source=stop_pid.sh
+. "$(dirname "$0")/stop_pid.sh"
 
 stop() {
   stop_pid "$dir/source.pid"

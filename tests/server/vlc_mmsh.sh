@@ -50,19 +50,11 @@ start() {
   return 1
 }
 
+# shellcheck source=stop_pid.sh
+. "$(dirname "$0")/stop_pid.sh"
+
 stop() {
-  local pid
-  [ -f "$dir/vlc.pid" ] || return 0
-  pid=$(cat "$dir/vlc.pid")
-  if kill -0 "$pid" 2>/dev/null; then
-    kill -TERM "$pid" 2>/dev/null || true
-    for _ in $(seq 1 50); do
-      kill -0 "$pid" 2>/dev/null || break
-      sleep 0.1
-    done
-    kill -KILL "$pid" 2>/dev/null || true
-  fi
-  rm -f "$dir/vlc.pid"
+  stop_pid "$dir/vlc.pid"
 }
 
 case $cmd in
