@@ -38,7 +38,7 @@ class RootAdaptor : public QDBusAbstractAdaptor {
   QStringList SupportedUriSchemes() const { return {}; }
   QStringList SupportedMimeTypes() const { return {}; }
 
- public slots:
+ public Q_SLOTS:
   void Raise();
   void Quit();
 
@@ -78,7 +78,7 @@ class PlayerAdaptor : public QDBusAbstractAdaptor {
   bool Yes() const { return true; }
   bool No() const { return false; }
 
- public slots:
+ public Q_SLOTS:
   void Play();
   void Pause();  // a live stream has no pause: stops
   void PlayPause();
@@ -89,7 +89,7 @@ class PlayerAdaptor : public QDBusAbstractAdaptor {
   void SetPosition(const QDBusObjectPath&, qlonglong) {}
   void OpenUri(const QString&) {}
 
- signals:
+ Q_SIGNALS:
   void Seeked(qlonglong position);
 
  private:

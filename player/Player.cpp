@@ -19,7 +19,7 @@ template <typename T, typename Signal>
 bool Update(T& published, const T& now, Player* player, Signal signal) {
   if (published == now) return false;
   published = now;
-  emit(player->*signal)();
+  Q_EMIT(player->*signal)();
   return true;
 }
 
@@ -74,11 +74,11 @@ void Player::Publish() {
   if (channel != published_.channel || isWma != published_.isWma) {
     published_.channel = channel;
     published_.isWma = isWma;
-    emit channelChanged();
+    Q_EMIT channelChanged();
   }
   if (!SameInfo(published_.channelInfo, ::ChannelInfo)) {
     published_.channelInfo = ::ChannelInfo;
-    emit channelInfoChanged();
+    Q_EMIT channelInfoChanged();
   }
   Update(published_.worker, WorkerThread.load(), this, &Player::workerChanged);
 }
@@ -100,7 +100,7 @@ void Player::SetHz(const std::string& text) {
 }
 
 void Player::RepaintLabel4() {
-  emit statusLineRepaintRequested();
+  Q_EMIT statusLineRepaintRequested();
 }
 
 // After every status and worker step: they write the storage.

@@ -60,7 +60,7 @@ class Player : public QObject, private stream::StatusLabels {
 
   static constexpr int kPlayingPollMs = 250;
 
- public slots:
+ public Q_SLOTS:
   // Station selection and restart of the stream. Raises sources::InputError when a file
   // exists but cannot be read; nothing is restarted then (the texts keep what they held).
   void OpenStation(const std::string& path);
@@ -79,7 +79,7 @@ class Player : public QObject, private stream::StatusLabels {
   // Re-reads whether the channel plays.
   void RefreshPlaying();
 
- signals:
+ Q_SIGNALS:
   void stationNameChanged();
   void streamUrlChanged();
   void siteAddressChanged();

@@ -65,7 +65,7 @@ void Player::SetVolume(int position) {
   if (position == volume_) return;
   volume_ = position;
   BASS_SetVolume(SliderToVolume(volume_));
-  emit volumeChanged();
+  Q_EMIT volumeChanged();
 }
 
 void Player::SetVolumeFromEngine() {

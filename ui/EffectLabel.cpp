@@ -78,29 +78,29 @@ void EffectLabel::paintEvent(QPaintEvent*) {
 
 void EffectLabel::mousePressEvent(QMouseEvent* event) {
   clickPending_ = event->button() == Qt::LeftButton;
-  emit pressed();
+  Q_EMIT pressed();
 }
 
 void EffectLabel::mouseReleaseEvent(QMouseEvent* event) {
   const bool click = clickPending_ && event->button() == Qt::LeftButton &&
                      rect().contains(event->position().toPoint());
   clickPending_ = false;
-  if (click) emit clicked();
+  if (click) Q_EMIT clicked();
 }
 
 // The second press of a double click is no click of its own.
 void EffectLabel::mouseDoubleClickEvent(QMouseEvent* event) {
   clickPending_ = false;
-  if (event->button() == Qt::LeftButton) emit doubleClicked();
-  emit pressed();
+  if (event->button() == Qt::LeftButton) Q_EMIT doubleClicked();
+  Q_EMIT pressed();
 }
 
 void EffectLabel::enterEvent(QEnterEvent*) {
-  emit entered();
+  Q_EMIT entered();
 }
 
 void EffectLabel::leaveEvent(QEvent*) {
-  emit left();
+  Q_EMIT left();
 }
 
 }  // namespace ui

@@ -38,7 +38,7 @@ class EffectLabel : public QWidget {
   const LabelStyle& style() const { return style_; }
   void setLabelStyle(const LabelStyle& style);
 
- signals:
+ Q_SIGNALS:
   void pressed();        // any button
   void clicked();        // left button pressed and released on the label
   void doubleClicked();  // left button

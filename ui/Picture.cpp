@@ -19,11 +19,11 @@ void Picture::paintEvent(QPaintEvent*) {
 }
 
 void Picture::mousePressEvent(QMouseEvent*) {
-  emit pressed();
+  Q_EMIT pressed();
 }
 
 void Picture::mouseDoubleClickEvent(QMouseEvent*) {
-  emit pressed();
+  Q_EMIT pressed();
 }
 
 QPixmap KeyedPixmap(const QImage& image, QColor key) {

@@ -15,7 +15,7 @@ class Picture : public QWidget {
   const QPixmap& pixmap() const { return pixmap_; }
   void setPixmap(const QPixmap& pixmap);
 
- signals:
+ Q_SIGNALS:
   void pressed();  // any mouse button
 
  protected:

@@ -61,7 +61,7 @@ class TfrmMain : public QWidget {
   // Brings the window up and to the front, also from minimized.
   void Raise();
 
- public slots:
+ public Q_SLOTS:
   void Image1MouseDown();
   void Image4MouseDown();
   void Label3MouseDown();

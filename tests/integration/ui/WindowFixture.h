@@ -44,7 +44,7 @@ class UrlRecorder : public QObject {
  public:
   std::vector<QUrl> urls;
 
- public slots:
+ public Q_SLOTS:
   void Open(const QUrl& url) { urls.push_back(url); }
 };
 
