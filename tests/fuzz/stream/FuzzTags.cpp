@@ -14,7 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       stream::ShoutcastTitle(stream::FirstText(block));
       break;
     case 1:
-      for (std::string_view entry : stream::Entries(block)) {
+      for (std::string_view entry : engine::SeriesEntries(block)) {
         stream::TextBefore(entry, ':');
         stream::TextAfter(entry, ':');
       }
