@@ -55,13 +55,13 @@ constexpr int BASS_ERROR_PROTOCOL = 48;  // unsupported protocol: an encrypted l
 constexpr int BASS_ERROR_UNKNOWN = -1;
 
 // Configuration options (BASS_SetConfig / BASS_SetConfigPtr).
-constexpr DWORD BASS_CONFIG_BUFFER = 0;           // playback buffer length, ms
-constexpr DWORD BASS_CONFIG_NET_TIMEOUT = 11;     // connection time-out, ms
-constexpr DWORD BASS_CONFIG_NET_BUFFER = 12;      // network buffer length, ms
-constexpr DWORD BASS_CONFIG_NET_PREBUF = 15;      // % of the network buffer before playback
-constexpr DWORD BASS_CONFIG_NET_AGENT = 16;       // user-agent text (BASS_SetConfigPtr)
-constexpr DWORD BASS_CONFIG_NET_PLAYLIST = 21;    // follow playlists met at a stream address
-constexpr DWORD BASS_CONFIG_UPDATETHREADS = 24;   // number of update threads
+constexpr DWORD BASS_CONFIG_BUFFER = 0;          // playback buffer length, ms
+constexpr DWORD BASS_CONFIG_NET_TIMEOUT = 11;    // connection time-out, ms
+constexpr DWORD BASS_CONFIG_NET_BUFFER = 12;     // network buffer length, ms
+constexpr DWORD BASS_CONFIG_NET_PREBUF = 15;     // % of the network buffer before playback
+constexpr DWORD BASS_CONFIG_NET_AGENT = 16;      // user-agent text (BASS_SetConfigPtr)
+constexpr DWORD BASS_CONFIG_NET_PLAYLIST = 21;   // follow playlists met at a stream address
+constexpr DWORD BASS_CONFIG_UPDATETHREADS = 24;  // number of update threads
 
 // Stream creation flags.
 constexpr DWORD BASS_STREAM_AUTOFREE = 0x40000;
@@ -195,8 +195,8 @@ class Backend {
   virtual BOOL Stop() = 0;
   virtual float GetVolume() = 0;
   virtual BOOL SetVolume(float volume) = 0;
-  virtual HSTREAM StreamCreateURL(const char* url, DWORD offset, DWORD flags,
-                                  DOWNLOADPROC* proc, void* user) = 0;
+  virtual HSTREAM StreamCreateURL(const char* url, DWORD offset, DWORD flags, DOWNLOADPROC* proc,
+                                  void* user) = 0;
   virtual BOOL StreamFree(HSTREAM handle) = 0;
   virtual BOOL MusicFree(HMUSIC handle) = 0;
   virtual QWORD StreamGetFilePosition(HSTREAM handle, DWORD mode) = 0;

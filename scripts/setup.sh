@@ -9,7 +9,7 @@ packages=(
   libavformat-dev libavcodec-dev libavutil-dev libswresample-dev
   libcurl4-openssl-dev libsdl2-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
-  clang libclang-rt-14-dev
+  clang clang-format libclang-rt-14-dev
   python3 ffmpeg icecast2 xvfb x11-utils xdotool openssl
   dbus at-spi2-core python3-dbus playerctl twm
   fonts-wine fonts-dejavu-core fonts-dejavu-extra

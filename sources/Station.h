@@ -9,9 +9,9 @@
 namespace sources {
 
 // Build-time constants of the built-in station.
-const std::string& StationHost();         // e.g. "www.kelvofm.com.tr"
-const std::string& StationSiteUrl();      // "http://" + StationHost()
-const std::string& DefaultStreamUrl();    // StationSiteUrl() + "/yayin.txt"
+const std::string& StationHost();             // e.g. "www.kelvofm.com.tr"
+const std::string& StationSiteUrl();          // "http://" + StationHost()
+const std::string& DefaultStreamUrl();        // StationSiteUrl() + "/yayin.txt"
 extern const char* const DefaultStationName;  // "KELVO FM"
 extern const char* const StationSlogan;       // "Kelvo Fm Türkiye 105.0" in code page 1254
 

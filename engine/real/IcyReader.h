@@ -27,7 +27,6 @@ class IcyReader {
   // each block with a non-empty text goes to `meta`, the text cut at its first NUL.
   bool Feed(const char* data, std::size_t size, const AudioSink& audio, const MetaSink& meta);
 
-
  private:
   enum class Phase { kAudio, kLength, kMeta };
   std::size_t metaint_;

@@ -16,10 +16,10 @@
 #include <thread>
 #include <vector>
 
-#include "tests/support/TempFolder.h"
 #include "app/HandoffMessage.h"
 #include "app/HandoffServer.h"
 #include "app/Instance.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 

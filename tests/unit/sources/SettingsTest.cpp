@@ -4,9 +4,9 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/support/TempFolder.h"
 #include "sources/Station.h"
 #include "sources/StationSelection.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 

@@ -4,9 +4,9 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/support/TempFolder.h"
 #include "sources/Settings.h"
 #include "sources/Station.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 
@@ -45,11 +45,18 @@ class Selection : public ::testing::Test {
 
 TEST(LowerExtension, FollowsTheLastSeparator) {
   const std::pair<const char*, const char*> cases[] = {
-      {"C:\\Muzik\\LIST.PLS", ".pls"}, {"/home/a/list.m3u", ".m3u"}, {"list.AsX", ".asx"},
-      {"/home/a.b/list", ""},          {"C:list", ""},              {"noext", ""},
-      {"dir.d\\file", ""},             {"a.tar.GZ", ".gz"},          {"trailing.", "."},
+      {"C:\\Muzik\\LIST.PLS", ".pls"},
+      {"/home/a/list.m3u", ".m3u"},
+      {"list.AsX", ".asx"},
+      {"/home/a.b/list", ""},
+      {"C:list", ""},
+      {"noext", ""},
+      {"dir.d\\file", ""},
+      {"a.tar.GZ", ".gz"},
+      {"trailing.", "."},
   };
-  for (const auto& [path, expected] : cases) EXPECT_EQ(sources::LowerExtension(path), expected) << path;
+  for (const auto& [path, expected] : cases)
+    EXPECT_EQ(sources::LowerExtension(path), expected) << path;
 }
 
 TEST_F(Selection, NoArgumentAndNoSettingsFileGivesTheBuiltInStation) {
@@ -97,8 +104,8 @@ TEST_F(Selection, UnreadableSettingsFileRaisesAndKeepsTheTexts) {
   // user can reach, so that only the file's own permission refuses the reader.
   const std::string check = folder_.CopyProgram(SETTINGS_REFUSAL_CHECK, "check");
   const std::string settings = folder_.Write("check.dta", Record("n", "s", "u"));
-  std::filesystem::permissions(settings, std::filesystem::perms::owner_read |
-                                             std::filesystem::perms::others_read);
+  std::filesystem::permissions(
+      settings, std::filesystem::perms::owner_read | std::filesystem::perms::others_read);
   EXPECT_TRUE(RunProgramUnprivileged(check));
 }
 

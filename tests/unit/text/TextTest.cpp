@@ -12,9 +12,9 @@ struct CopyCase {
 
 TEST(Text, CopyClampsLikeTheOriginal) {
   const CopyCase cases[] = {
-      {"abcdef", 1, 3, "abc"},   {"abcdef", 0, 2, "ab"},    {"abcdef", -5, 2, "ab"},
-      {"abcdef", 4, 100, "def"}, {"abcdef", 7, 1, ""},      {"abcdef", 6, 1, "f"},
-      {"abcdef", 2, 0, ""},      {"abcdef", 2, -3, ""},     {"", 1, 1, ""},
+      {"abcdef", 1, 3, "abc"},   {"abcdef", 0, 2, "ab"}, {"abcdef", -5, 2, "ab"},
+      {"abcdef", 4, 100, "def"}, {"abcdef", 7, 1, ""},   {"abcdef", 6, 1, "f"},
+      {"abcdef", 2, 0, ""},      {"abcdef", 2, -3, ""},  {"", 1, 1, ""},
   };
   for (const auto& c : cases)
     EXPECT_EQ(text::Copy(c.s, c.start, c.length), c.expected) << c.s << " " << c.start;

@@ -8,7 +8,9 @@
 
 namespace widgets::test {
 
-inline void ConfigureMeter(TBlockBar& bar) { ApplyMeterProperties(bar); }
+inline void ConfigureMeter(TBlockBar& bar) {
+  ApplyMeterProperties(bar);
+}
 
 // The meter's block rows, written out: 102-105, 97-100, ... 7-10, and 4-5.
 inline std::set<int> MeterBlockRows() {
