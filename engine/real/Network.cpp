@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <charconv>
+#include <chrono>
 #include <cstdlib>
+#include <iterator>
 #include <set>
 
 #include "engine/Log.h"
@@ -10,6 +12,7 @@
 #include "engine/real/IcyReader.h"
 #include "engine/real/Mmsh.h"
 #include "engine/real/PlaylistAtUrl.h"
+#include "engine/real/ReplayFilter.h"
 
 namespace engine {
 
@@ -56,6 +59,15 @@ constexpr long kMaxRedirects = 5;
 constexpr std::size_t kClassifyBytes = 16;
 constexpr int kDefaultKbps = 128;
 
+// After a live stream's connection ends, the network thread tries again after these pauses
+// (the last one repeats) until an attempt carries audio or kGiveUpAfter has passed.
+constexpr std::chrono::milliseconds kRetryPauses[] = {
+    std::chrono::milliseconds(250), std::chrono::milliseconds(500), std::chrono::milliseconds(1000),
+    std::chrono::milliseconds(2000)};
+constexpr auto kGiveUpAfter = std::chrono::seconds(90);
+// A connection that carried audio this long counts as back: a later drop starts over.
+constexpr auto kBackAfter = std::chrono::seconds(10);
+
 // Leading digits of a header value ("128", "128,128", "bitrate=128;channels=2").
 int Kbps(std::string_view text) {
   int kbps = 0;
@@ -81,13 +93,16 @@ class Transfer {
  public:
   enum class Outcome { kDone, kPlaylist, kWindowsMedia, kFailed };
 
-  Transfer(std::shared_ptr<Stream> stream, std::string url)
-      : stream_(std::move(stream)), url_(std::move(url)) {}
+  // `again`: a reconnection of a stream that already plays; its reply only carries audio on.
+  Transfer(std::shared_ptr<Stream> stream, std::string url, ReplayFilter& replay, bool again)
+      : stream_(std::move(stream)), url_(std::move(url)), replay_(replay), again_(again) {}
 
   Outcome Run();
   const std::string& Body() const { return body_; }
   bool BodyIsPlaylist() const { return kind_ == BodyKind::kPlaylist; }
-  const std::string& Url() const { return url_; }
+  // The address after redirects.
+  const std::string& FinalUrl() const { return finalUrl_; }
+  bool CarriedAudio() const { return mode_ == Mode::kAudio; }
 
  private:
   enum class Mode { kHeaders, kPeek, kCollect, kAudio, kRefused, kWindowsMedia };
@@ -100,10 +115,17 @@ class Transfer {
   bool Body(const char* data, std::size_t size);
   bool StartAudio();
   bool Audio(const char* data, std::size_t size);
+  bool Deliver(const char* audio, std::size_t size);
+  void Title(std::string text);
   CURL* Setup(curl_slist* request, curl_slist* aliases);
+  bool PastReplyDeadline(std::chrono::steady_clock::time_point deadline) const;
 
   std::shared_ptr<Stream> stream_;
   std::string url_;
+  std::string finalUrl_;
+  ReplayFilter& replay_;
+  const bool again_;
+  bool titleSeen_ = false;  // of this connection
   HeaderLines headers_;
   Mode mode_ = Mode::kHeaders;
   BodyKind kind_ = BodyKind::kAudio;
@@ -151,20 +173,29 @@ Transfer::Outcome Transfer::Run() {
   CURL* easy = Setup(request, aliases);
   CURLM* multi = stream_->Multi();
   CURLcode result = CURLE_OUT_OF_MEMORY;
+  const auto replyDeadline =
+      std::chrono::steady_clock::now() + std::chrono::milliseconds(stream_->options.timeoutMs);
   if (easy && multi && curl_multi_add_handle(multi, easy) == CURLM_OK) {
     int running = 1;
-    while (running && !stream_->Dead()) {
+    bool late = false;
+    while (running && !stream_->Dead() && !(late = PastReplyDeadline(replyDeadline))) {
       if (curl_multi_perform(multi, &running) != CURLM_OK) break;
-      if (running) curl_multi_poll(multi, nullptr, 0, 1000, nullptr);
+      if (running) curl_multi_poll(multi, nullptr, 0, again_ ? 250 : 1000, nullptr);
     }
     int left = 0;
-    result = CURLE_ABORTED_BY_CALLBACK;
+    result = late ? CURLE_OPERATION_TIMEDOUT : CURLE_ABORTED_BY_CALLBACK;
     while (CURLMsg* message = curl_multi_info_read(multi, &left)) {
       if (message->msg == CURLMSG_DONE) result = message->data.result;
     }
     curl_multi_remove_handle(multi, easy);
+    const char* effective = nullptr;
+    if (curl_easy_getinfo(easy, CURLINFO_EFFECTIVE_URL, &effective) == CURLE_OK && effective)
+      finalUrl_ = effective;
   }
   curl_easy_cleanup(easy);
+  if (finalUrl_.empty()) finalUrl_ = url_;
+  if (mode_ == Mode::kAudio && !stream_->Dead())
+    replay_.ConnectionEnded([this](const char* audio, std::size_t n) { return Deliver(audio, n); });
   curl_slist_free_all(request);
   curl_slist_free_all(aliases);
 
@@ -241,9 +272,23 @@ bool Transfer::HeadersDone() {
   return true;
 }
 
+// A reconnection is bounded by the time-out until its audio starts, as the first connection is
+// by the creation's deadline.
+bool Transfer::PastReplyDeadline(std::chrono::steady_clock::time_point deadline) const {
+  return again_ && mode_ != Mode::kAudio && std::chrono::steady_clock::now() > deadline;
+}
+
 bool Transfer::StartAudio() {
   const auto metaint = ParseMetaInt(headers_.Value("icy-metaint"));
+  // Every connection counts its metadata interval from its own first byte.
   icy_ = std::make_unique<IcyReader>(metaint.value_or(0));
+  if (again_) {
+    // The first reply's headers stay the stream's; this one only carries its audio on.
+    if (LogEnabled()) Log(LogArea::kNet, LogLevel::kInfo, url_ + ": connected again");
+    replay_.Reconnected(std::chrono::steady_clock::now());
+    mode_ = Mode::kAudio;
+    return true;
+  }
   const int kbps = BitrateFromHeaders(headers_);
   stream_->bitrateFromHeaders = kbps > 0;
   stream_->ring.Reserve(stream_->RingBytesFor(kbps > 0 ? kbps : kDefaultKbps));
@@ -303,21 +348,81 @@ bool Transfer::Body(const char* data, std::size_t size) {
 }
 
 bool Transfer::Audio(const char* data, std::size_t size) {
-  const auto& stream = stream_;
+  const auto now = std::chrono::steady_clock::now();
+  const ReplayFilter::Sink deliver = [this](const char* audio, std::size_t n) {
+    return Deliver(audio, n);
+  };
   return icy_->Feed(
       data, size,
-      [&](const char* audio, std::size_t n) {
-        if (!stream->ring.Write(audio, n)) return false;
-        const auto& options = stream->options;
-        if (options.proc && stream->Created() && !stream->Dead())
-          options.proc(audio, static_cast<DWORD>(n), options.user);
-        return true;
-      },
-      [&](std::string text) { stream->SetTag(BASS_TAG_META, std::move(text), BASS_SYNC_META); });
+      [&](const char* audio, std::size_t n) { return replay_.Feed(audio, n, deliver, now); },
+      [this](std::string text) { Title(std::move(text)); });
+}
+
+bool Transfer::Deliver(const char* audio, std::size_t size) {
+  if (!stream_->ring.Write(audio, size)) return false;
+  const auto& options = stream_->options;
+  if (options.proc && stream_->Created() && !stream_->Dead())
+    options.proc(audio, static_cast<DWORD>(size), options.user);
+  return true;
+}
+
+// A reconnection's first block names the title again; only a different one is news.
+void Transfer::Title(std::string text) {
+  const bool first = !titleSeen_;
+  titleSeen_ = true;
+  if (again_ && first && stream_->Tag(BASS_TAG_META) == text) return;
+  stream_->SetTag(BASS_TAG_META, std::move(text), BASS_SYNC_META);
 }
 
 int Transfer::OnProgress(void* self, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
   return static_cast<Transfer*>(self)->stream_->Dead() ? 1 : 0;
+}
+
+// Whether a stream whose connection ended should get a new one: it is live (no length) and
+// its channel plays or stalls, not stopped, freed or played out.
+bool WantsAudioStill(const Stream& stream) {
+  return !stream.Dead() && stream.Created() && stream.playing && !stream.outputStopped &&
+         !stream.playedOut && !stream.ContentLength();
+}
+
+// Waits, ending early when the stream dies (Kill wakes the multi handle).
+void Pause(Stream& stream, std::chrono::milliseconds pause) {
+  const auto end = std::chrono::steady_clock::now() + pause;
+  while (!stream.Dead()) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        end - std::chrono::steady_clock::now());
+    if (left.count() <= 0) return;
+    curl_multi_poll(stream.Multi(), nullptr, 0, static_cast<int>(std::min<long>(left.count(), 250)),
+                    nullptr);
+  }
+}
+
+// The connection of a playing live stream ended: connect to the same address again, one
+// attempt at a time, so that there is never more than one connection.
+void Reconnect(const std::shared_ptr<Stream>& stream, const std::string& url,
+               ReplayFilter& replay) {
+  using Clock = std::chrono::steady_clock;
+  auto droppedAt = Clock::now();
+  std::size_t attempt = 0;
+  while (WantsAudioStill(*stream)) {
+    if (Clock::now() - droppedAt > kGiveUpAfter) {
+      if (LogEnabled()) Log(LogArea::kNet, LogLevel::kWarning, url + ": not back, giving up");
+      return;
+    }
+    Pause(*stream, kRetryPauses[std::min(attempt, std::size(kRetryPauses) - 1)]);
+    if (!WantsAudioStill(*stream)) return;
+    ++attempt;
+    if (LogEnabled())
+      Log(LogArea::kNet, LogLevel::kInfo,
+          url + ": connection ended, attempt " + std::to_string(attempt) + " to connect again");
+    const auto startedAt = Clock::now();
+    Transfer transfer(stream, url, replay, true);
+    transfer.Run();
+    if (transfer.CarriedAudio() && Clock::now() - startedAt >= kBackAfter) {
+      droppedAt = Clock::now();
+      attempt = 0;
+    }
+  }
 }
 
 }  // namespace
@@ -325,14 +430,16 @@ int Transfer::OnProgress(void* self, curl_off_t, curl_off_t, curl_off_t, curl_of
 void RunNetwork(std::shared_ptr<Stream> stream) {
   std::string url = stream->options.url;
   std::set<std::string> visited{url};
+  ReplayFilter replay;
   for (int depth = 0;; ++depth) {
     if (IsMmshAddress(url)) {
       RunMmsh(stream, MmshHttpAddress(url));
       break;
     }
-    Transfer transfer(stream, url);
+    Transfer transfer(stream, url, replay, false);
     const auto outcome = transfer.Run();
     if (outcome == Transfer::Outcome::kWindowsMedia) RunMmsh(stream, url);
+    if (transfer.CarriedAudio()) Reconnect(stream, transfer.FinalUrl(), replay);
     if (outcome != Transfer::Outcome::kPlaylist) break;
     auto next = FirstPlaylistEntry(transfer.Body(), url, transfer.BodyIsPlaylist());
     if (!next) {

@@ -104,6 +104,8 @@ class Stream {
   std::atomic<bool> stalled{false};
   std::atomic<bool> decodeEnded{false};
   std::atomic<bool> playedOut{false};
+  // The output is stopped (BASS_Stop): a live stream whose connection ends then just ends.
+  std::atomic<bool> outputStopped{false};
   std::atomic<std::uint32_t> peakLast{0};    // L | R << 16 of the last output period
   std::atomic<std::uint32_t> peakBefore{0};  // ... and of the one before
   // The output callback: whether a stalled channel has buffered enough to go on.
