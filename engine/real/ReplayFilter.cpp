@@ -40,8 +40,9 @@ bool ReplayFilter::ConnectionEnded(const Sink& sink) {
 // there must agree with what is held. The longest complete agreement is the overlap; a longer
 // candidate that could still agree is waited for unless `force`, and then counts as complete.
 ReplayFilter::Verdict ReplayFilter::Decide(bool force, std::size_t* overlap) const {
-  if (held_.size() < kProbeBytes && !force) return Verdict::kWait;
-  const std::size_t probe = std::min(kProbeBytes, held_.size());
+  const std::size_t wanted = std::min(kProbeBytes, history_.size());
+  if (held_.size() < wanted && !force) return Verdict::kWait;
+  const std::size_t probe = std::min(wanted, held_.size());
   if (probe == 0) return Verdict::kNone;
   const std::string_view history(history_);
   const std::string_view needle(held_.data(), probe);
