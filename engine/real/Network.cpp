@@ -4,7 +4,6 @@
 #include <charconv>
 #include <chrono>
 #include <cstdlib>
-#include <iterator>
 #include <set>
 
 #include "engine/Log.h"
@@ -13,6 +12,7 @@
 #include "engine/real/Mmsh.h"
 #include "engine/real/PlaylistAtUrl.h"
 #include "engine/real/ReplayFilter.h"
+#include "engine/real/Retries.h"
 
 namespace engine {
 
@@ -58,15 +58,6 @@ constexpr int kMaxPlaylistDepth = 3;
 constexpr long kMaxRedirects = 5;
 constexpr std::size_t kClassifyBytes = 16;
 constexpr int kDefaultKbps = 128;
-
-// After a live stream's connection ends, the network thread tries again after these pauses
-// (the last one repeats) until an attempt carries audio or kGiveUpAfter has passed.
-constexpr std::chrono::milliseconds kRetryPauses[] = {
-    std::chrono::milliseconds(250), std::chrono::milliseconds(500), std::chrono::milliseconds(1000),
-    std::chrono::milliseconds(2000)};
-constexpr auto kGiveUpAfter = std::chrono::seconds(90);
-// A connection that carried audio this long counts as back: a later drop starts over.
-constexpr auto kBackAfter = std::chrono::seconds(10);
 
 // Leading digits of a header value ("128", "128,128", "bitrate=128;channels=2").
 int Kbps(std::string_view text) {
@@ -378,50 +369,15 @@ int Transfer::OnProgress(void* self, curl_off_t, curl_off_t, curl_off_t, curl_of
   return static_cast<Transfer*>(self)->stream_->Dead() ? 1 : 0;
 }
 
-// Whether a stream whose connection ended should get a new one: it is live (no length) and
-// its channel plays or stalls, not stopped, freed or played out.
-bool WantsAudioStill(const Stream& stream) {
-  return !stream.Dead() && stream.Created() && stream.playing && !stream.outputStopped &&
-         !stream.playedOut && !stream.ContentLength();
-}
-
-// Waits, ending early when the stream dies (Kill wakes the multi handle).
-void Pause(Stream& stream, std::chrono::milliseconds pause) {
-  const auto end = std::chrono::steady_clock::now() + pause;
-  while (!stream.Dead()) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-        end - std::chrono::steady_clock::now());
-    if (left.count() <= 0) return;
-    curl_multi_poll(stream.Multi(), nullptr, 0, static_cast<int>(std::min<long>(left.count(), 250)),
-                    nullptr);
-  }
-}
-
 // The connection of a playing live stream ended: connect to the same address again, one
 // attempt at a time, so that there is never more than one connection.
 void Reconnect(const std::shared_ptr<Stream>& stream, const std::string& url,
                ReplayFilter& replay) {
-  using Clock = std::chrono::steady_clock;
-  auto droppedAt = Clock::now();
-  std::size_t attempt = 0;
-  while (WantsAudioStill(*stream)) {
-    if (Clock::now() - droppedAt > kGiveUpAfter) {
-      if (LogEnabled()) Log(LogArea::kNet, LogLevel::kWarning, url + ": not back, giving up");
-      return;
-    }
-    Pause(*stream, kRetryPauses[std::min(attempt, std::size(kRetryPauses) - 1)]);
-    if (!WantsAudioStill(*stream)) return;
-    ++attempt;
-    if (LogEnabled())
-      Log(LogArea::kNet, LogLevel::kInfo,
-          url + ": connection ended, attempt " + std::to_string(attempt) + " to connect again");
-    const auto startedAt = Clock::now();
+  Retries retries;
+  while (retries.Next(*stream, url)) {
     Transfer transfer(stream, url, replay, true);
     transfer.Run();
-    if (transfer.CarriedAudio() && Clock::now() - startedAt >= kBackAfter) {
-      droppedAt = Clock::now();
-      attempt = 0;
-    }
+    if (transfer.CarriedAudio()) retries.Carried();
   }
 }
 

@@ -110,6 +110,9 @@ class Stream {
   std::atomic<std::uint32_t> peakBefore{0};  // ... and of the one before
   // The output callback: whether a stalled channel has buffered enough to go on.
   bool ReadyToResume() const;
+  // The network thread, once a connection ended: whether to connect again. Only a live stream
+  // (no length) whose channel plays or stalls does, not a stopped, freed or played-out one.
+  bool WantsReconnect() const;
 
  private:
   struct Sync {

@@ -5,6 +5,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <fstream>
 #include <iterator>
 #include <mutex>
@@ -121,8 +122,8 @@ class ReconnectTest : public EngineTest {
   void SetUp() override {
     EngineTest::SetUp();
     steps_ = FixtureDir() + "/steps.mp3";
-    server_ =
-        std::make_unique<Server>(std::vector<std::string>{"--audio", "steps=" + steps_ + "@128"});
+    server_ = std::make_unique<Server>(std::vector<std::string>{
+        "--audio", "steps=" + steps_ + "@128", "--audio", "wma=" + FixtureDir() + "/tone.wma"});
   }
 
   HSTREAM OpenLive(Received* received = nullptr) {
@@ -219,6 +220,34 @@ TEST_F(ReconnectTest, NothingComesBackAfterStopOrFree) {
       BASS_Start();
     }
   }
+}
+
+void CountTitle(HSYNC, DWORD, DWORD, void* user) {
+  ++*static_cast<std::atomic<int>*>(user);
+}
+
+// A Windows Media session whose connection ends is asked to play again: the sound goes on,
+// and the title the header's commands name again is no news.
+TEST_F(ReconnectTest, WindowsMediaSessionPlaysAgain) {
+  const HSTREAM stream =
+      BASS_StreamCreateURL(server_->Url("/mmsh?header_scripts=Live%20Song").c_str(), 0,
+                           BASS_STREAM_BLOCK, nullptr, nullptr);
+  ASSERT_NE(stream, 0u) << BASS_ErrorGetCode();
+  std::atomic<int> titles{0};
+  ASSERT_NE(BASS_ChannelSetSync(stream, BASS_SYNC_WMA_META, 0, CountTitle, &titles), 0u);
+  ASSERT_TRUE(BASS_ChannelPlay(stream, kFalse));
+  bool stalled = false;
+  ASSERT_TRUE(PlayUntil(stream, 2 * kRate, &stalled));
+  ASSERT_TRUE(WaitUntil([&] { return titles == 1; }));
+  Outage(3);
+  EXPECT_TRUE(WaitUntil([&] { return BASS_ChannelIsActive(stream) == BASS_ACTIVE_STALLED; }));
+  std::this_thread::sleep_for(3s);
+  EXPECT_TRUE(WaitUntil([&] { return BASS_ChannelIsActive(stream) == BASS_ACTIVE_PLAYING; }, 6s));
+  const std::size_t back = FileFrames(capture_);
+  ASSERT_TRUE(PlayUntil(stream, back + 2 * kRate, &stalled));
+  EXPECT_EQ(titles, 1);
+  CloseOutput();
+  EXPECT_EQ(DominantFrequency(ReadLeft(capture_, back), kRate), 990);
 }
 
 }  // namespace
