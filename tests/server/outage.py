@@ -14,7 +14,8 @@ import time
 
 class Outages:
     def __init__(self):
-        self.epoch = time.monotonic()
+        # On the air long before anyone listens: the first listener gets a full burst too.
+        self.epoch = time.monotonic() - 3600
         self.refuse_until = 0.0
         self.lock = threading.Lock()
         self.open_streams = 0
