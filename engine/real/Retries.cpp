@@ -8,9 +8,11 @@
 namespace engine {
 namespace {
 
-constexpr std::chrono::milliseconds kPauses[] = {
-    std::chrono::milliseconds(250), std::chrono::milliseconds(500), std::chrono::milliseconds(1000),
-    std::chrono::milliseconds(2000)};
+// Capped at a second: the listener is back within about a second of the server, at the
+// cost of one connection attempt a second to a server that is down.
+constexpr std::chrono::milliseconds kPauses[] = {std::chrono::milliseconds(250),
+                                                 std::chrono::milliseconds(500),
+                                                 std::chrono::milliseconds(1000)};
 constexpr auto kGiveUpAfter = std::chrono::seconds(90);
 // A server that accepts and drops at once must not keep the attempts from running out.
 constexpr auto kBackAfter = std::chrono::seconds(10);

@@ -1,5 +1,5 @@
-// When a live stream whose connection ended tries again: after 0.25, 0.5 and 1 s, then every
-// 2 s, for up to 90 s of attempts that bring nothing. Used by one network thread.
+// When a live stream whose connection ended tries again: after 0.25 and 0.5 s, then every
+// second, for up to 90 s of attempts that bring nothing. Used by one network thread.
 #pragma once
 
 #include <chrono>

@@ -91,7 +91,7 @@ TEST_F(IcecastTest, ComesBackAfterARestart) {
   BASS_ChannelPlay(stream, kFalse);
   ASSERT_TRUE(WaitUntil([&] { return FileFrames(capture_) > 2 * kRate; }, 20s));
   ASSERT_EQ(Shell("bash " ICECAST_SCRIPT " restart " + dir_ + " 5 2>&1"), url_);
-  // Generous: the mount is back when the script returns; the retries are 2 s apart by now.
+  // Generous: the mount is back when the script returns; the retries are a second apart by now.
   EXPECT_TRUE(WaitUntil([&] { return BASS_ChannelIsActive(stream) == BASS_ACTIVE_PLAYING; }, 10s));
   const std::size_t back = FileFrames(capture_);
   ASSERT_TRUE(WaitUntil([&] { return FileFrames(capture_) > back + kRate; }, 10s));
