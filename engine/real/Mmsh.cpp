@@ -8,6 +8,7 @@
 #include "engine/real/AsfScript.h"
 #include "engine/real/MmshChunks.h"
 #include "engine/real/MmshRequest.h"
+#include "engine/real/Retries.h"
 #include "engine/real/StreamTags.h"
 
 namespace engine {
@@ -93,11 +94,29 @@ class Session {
   std::string packet_;                          // one padded data packet
   int error_ = BASS_OK;
   bool ended_ = false;
+  bool restarted_ = false;  // the play request was sent again after its connection ended
+  std::uint64_t packets_ = 0;
 };
 
+// A broadcast whose connection ended without its end chunk is asked for again in the same
+// session; the server answers with the header, which is taken as an unchanged header change.
 void Session::Run() {
   if (!Describe()) return;
   Play();
+  Retries retries;
+  // A reply the session cannot read is no drop: asking again would only repeat it.
+  const auto unreadable = [this] {
+    return error_ == BASS_ERROR_FILEFORM || error_ == BASS_ERROR_MEM;
+  };
+  while (!ended_ && !unreadable() && retries.Next(*stream_, url_)) {
+    error_ = BASS_OK;
+    wantHeader_ = true;
+    pendingHeader_.clear();
+    restarted_ = true;
+    const auto before = packets_;
+    Play();
+    if (packets_ > before) retries.Carried();
+  }
 }
 
 void Session::Stop(int error) {
@@ -194,7 +213,9 @@ bool Session::Adopt(std::string bytes, bool change) {
   script_ = std::make_unique<AsfScript>(scriptStream);
   headerScripts_ = 0;
   firstSendTime_.reset();
-  stream_->SetTag(BASS_TAG_WMA, AsfTagSeries(header->tags), change ? BASS_SYNC_WMA_CHANGE : 0);
+  auto tags = AsfTagSeries(header->tags);
+  const bool news = change && !(restarted_ && stream_->Tag(BASS_TAG_WMA) == tags);
+  stream_->SetTag(BASS_TAG_WMA, std::move(tags), news ? BASS_SYNC_WMA_CHANGE : 0);
   header_ = std::move(header);
   return true;
 }
@@ -262,6 +283,7 @@ bool Session::OnData(std::string_view payload) {
   }
   packet_.assign(payload);
   packet_.resize(size, '\0');
+  ++packets_;
   if (script_->Packet(packet_, [&](const ScriptCommand& command) { Title(command); }))
     HeaderScriptsDue(script_->SendTime());
   return Deliver(packet_);
@@ -294,6 +316,8 @@ void Session::Title(const ScriptCommand& command) {
   if (title.empty()) return;
   // One text as a series: the title reader takes it whole.
   title = title.substr(0, title.find('\0')) + std::string(2, '\0');
+  // After a restart the header's commands come again; only a different title is news.
+  if (restarted_ && stream_->Tag(BASS_TAG_WMA_META) == title) return;
   stream_->SetTag(BASS_TAG_WMA_META, std::move(title), BASS_SYNC_WMA_META);
 }
 

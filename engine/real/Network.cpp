@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <charconv>
+#include <chrono>
+#include <cstdlib>
 #include <set>
 
 #include "engine/Log.h"
@@ -12,6 +14,8 @@
 #include "engine/real/IcyReader.h"
 #include "engine/real/Mmsh.h"
 #include "engine/real/PlaylistAtUrl.h"
+#include "engine/real/ReplayFilter.h"
+#include "engine/real/Retries.h"
 
 namespace engine {
 
@@ -82,8 +86,9 @@ class Transfer {
  public:
   enum class Outcome { kDone, kPlaylist, kWindowsMedia, kFailed };
 
-  Transfer(std::shared_ptr<Stream> stream, std::string url)
-      : stream_(std::move(stream)), url_(std::move(url)) {}
+  // `again`: a reconnection of a stream that already plays; its reply only carries audio on.
+  Transfer(std::shared_ptr<Stream> stream, std::string url, ReplayFilter& replay, bool again)
+      : stream_(std::move(stream)), url_(std::move(url)), replay_(replay), again_(again) {}
 
   Outcome Run();
   const std::string& Body() const { return body_; }
@@ -92,6 +97,7 @@ class Transfer {
   // The address the reply came from, after redirects: the base of relative entries.
   const std::string& FinalUrl() const { return finalUrl_; }
   const HeaderLines& Headers() const { return headers_; }
+  bool CarriedAudio() const { return mode_ == Mode::kAudio; }
 
  private:
   enum class Mode { kHeaders, kPeek, kCollect, kAudio, kRefused, kWindowsMedia };
@@ -104,11 +110,17 @@ class Transfer {
   bool Body(const char* data, std::size_t size);
   bool StartAudio();
   bool Audio(const char* data, std::size_t size);
+  bool Deliver(const char* audio, std::size_t size);
+  void Title(std::string text);
   CURL* Setup(curl_slist* request, curl_slist* aliases);
+  bool PastReplyDeadline(std::chrono::steady_clock::time_point deadline) const;
 
   std::shared_ptr<Stream> stream_;
   std::string url_;
   std::string finalUrl_;
+  ReplayFilter& replay_;
+  const bool again_;
+  bool titleSeen_ = false;  // of this connection
   HeaderLines headers_;
   Mode mode_ = Mode::kHeaders;
   BodyKind kind_ = BodyKind::kAudio;
@@ -142,14 +154,17 @@ Transfer::Outcome Transfer::Run() {
   CURL* easy = Setup(request, aliases);
   CURLM* multi = stream_->Multi();
   CURLcode result = CURLE_OUT_OF_MEMORY;
+  const auto replyDeadline =
+      std::chrono::steady_clock::now() + std::chrono::milliseconds(stream_->options.timeoutMs);
   if (easy && multi && curl_multi_add_handle(multi, easy) == CURLM_OK) {
     int running = 1;
-    while (running && !stream_->Dead()) {
+    bool late = false;
+    while (running && !stream_->Dead() && !(late = PastReplyDeadline(replyDeadline))) {
       if (curl_multi_perform(multi, &running) != CURLM_OK) break;
-      if (running) curl_multi_poll(multi, nullptr, 0, 1000, nullptr);
+      if (running) curl_multi_poll(multi, nullptr, 0, again_ ? 250 : 1000, nullptr);
     }
     int left = 0;
-    result = CURLE_ABORTED_BY_CALLBACK;
+    result = late ? CURLE_OPERATION_TIMEDOUT : CURLE_ABORTED_BY_CALLBACK;
     while (CURLMsg* message = curl_multi_info_read(multi, &left)) {
       if (message->msg == CURLMSG_DONE) result = message->data.result;
     }
@@ -159,6 +174,9 @@ Transfer::Outcome Transfer::Run() {
     curl_multi_remove_handle(multi, easy);
   }
   curl_easy_cleanup(easy);
+  if (finalUrl_.empty()) finalUrl_ = url_;
+  if (mode_ == Mode::kAudio && !stream_->Dead())
+    replay_.ConnectionEnded([this](const char* audio, std::size_t n) { return Deliver(audio, n); });
   curl_slist_free_all(request);
   curl_slist_free_all(aliases);
 
@@ -237,9 +255,23 @@ bool Transfer::HeadersDone() {
   return true;
 }
 
+// A reconnection is bounded by the time-out until its audio starts, as the first connection is
+// by the creation's deadline.
+bool Transfer::PastReplyDeadline(std::chrono::steady_clock::time_point deadline) const {
+  return again_ && mode_ != Mode::kAudio && std::chrono::steady_clock::now() > deadline;
+}
+
 bool Transfer::StartAudio() {
   const auto metaint = ParseMetaInt(headers_.Value("icy-metaint"));
+  // Every connection counts its metadata interval from its own first byte.
   icy_ = std::make_unique<IcyReader>(metaint.value_or(0));
+  if (again_) {
+    // The first reply's headers stay the stream's; this one only carries its audio on.
+    if (LogEnabled()) Log(LogArea::kNet, LogLevel::kInfo, url_ + ": connected again");
+    replay_.Reconnected(std::chrono::steady_clock::now());
+    mode_ = Mode::kAudio;
+    return true;
+  }
   const int kbps = BitrateFromHeaders(headers_);
   stream_->bitrateFromHeaders = kbps > 0;
   stream_->ring.Reserve(stream_->RingBytesFor(kbps > 0 ? kbps : kDefaultKbps));
@@ -301,21 +333,46 @@ bool Transfer::Body(const char* data, std::size_t size) {
 }
 
 bool Transfer::Audio(const char* data, std::size_t size) {
-  const auto& stream = stream_;
+  const auto now = std::chrono::steady_clock::now();
+  const ReplayFilter::Sink deliver = [this](const char* audio, std::size_t n) {
+    return Deliver(audio, n);
+  };
   return icy_->Feed(
       data, size,
-      [&](const char* audio, std::size_t n) {
-        if (!stream->ring.Write(audio, n)) return false;
-        const auto& options = stream->options;
-        if (options.proc && stream->Created() && !stream->Dead())
-          options.proc(audio, static_cast<DWORD>(n), options.user);
-        return true;
-      },
-      [&](std::string text) { stream->SetTag(BASS_TAG_META, std::move(text), BASS_SYNC_META); });
+      [&](const char* audio, std::size_t n) { return replay_.Feed(audio, n, deliver, now); },
+      [this](std::string text) { Title(std::move(text)); });
+}
+
+bool Transfer::Deliver(const char* audio, std::size_t size) {
+  if (!stream_->ring.Write(audio, size)) return false;
+  const auto& options = stream_->options;
+  if (options.proc && stream_->Created() && !stream_->Dead())
+    options.proc(audio, static_cast<DWORD>(size), options.user);
+  return true;
+}
+
+// A reconnection's first block names the title again; only a different one is news.
+void Transfer::Title(std::string text) {
+  const bool first = !titleSeen_;
+  titleSeen_ = true;
+  if (again_ && first && stream_->Tag(BASS_TAG_META) == text) return;
+  stream_->SetTag(BASS_TAG_META, std::move(text), BASS_SYNC_META);
 }
 
 int Transfer::OnProgress(void* self, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
   return static_cast<Transfer*>(self)->stream_->Dead() ? 1 : 0;
+}
+
+// The connection of a playing live stream ended: connect to the same address again, one
+// attempt at a time, so that there is never more than one connection.
+void Reconnect(const std::shared_ptr<Stream>& stream, const std::string& url,
+               ReplayFilter& replay) {
+  Retries retries;
+  while (retries.Next(*stream, url)) {
+    Transfer transfer(stream, url, replay, true);
+    transfer.Run();
+    if (transfer.CarriedAudio()) retries.Carried();
+  }
 }
 
 }  // namespace
@@ -323,14 +380,16 @@ int Transfer::OnProgress(void* self, curl_off_t, curl_off_t, curl_off_t, curl_of
 void RunNetwork(std::shared_ptr<Stream> stream) {
   std::string url = stream->options.url;
   std::set<std::string> visited{url};
+  ReplayFilter replay;
   for (int depth = 0;; ++depth) {
     if (IsMmshAddress(url)) {
       RunMmsh(stream, MmshHttpAddress(url));
       break;
     }
-    Transfer transfer(stream, url);
+    Transfer transfer(stream, url, replay, false);
     const auto outcome = transfer.Run();
     if (outcome == Transfer::Outcome::kWindowsMedia) RunMmsh(stream, url);
+    if (transfer.CarriedAudio()) Reconnect(stream, transfer.FinalUrl(), replay);
     if (outcome != Transfer::Outcome::kPlaylist) break;
     const std::string& base = transfer.FinalUrl().empty() ? url : transfer.FinalUrl();
     if (LooksLikeHls(transfer.Body())) {

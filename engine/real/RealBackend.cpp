@@ -190,6 +190,7 @@ BOOL Real::SetPaused(bool paused) {
   std::lock_guard lock(mutex_);
   if (!output_) return Fail(BASS_ERROR_INIT, kFalse);
   output_->SetPaused(paused);
+  for (auto& [handle, stream] : streams_) stream->outputStopped = paused;
   return Ok(kTrue);
 }
 
@@ -239,6 +240,7 @@ HSTREAM Real::StreamCreateURL(const char* url, DWORD, DWORD flags, DOWNLOADPROC*
     const HSTREAM handle = nextHandle_++;
     stream = std::make_shared<Stream>(handle, OptionsFor(url, flags, proc, user));
     if (!stream->Multi()) return Fail<HSTREAM>(BASS_ERROR_MEM, 0);
+    stream->outputStopped = output_->Paused();
     streams_.emplace(handle, stream);  // so that BASS_Free can end the creation
   }
   HSTREAM handle = 0;

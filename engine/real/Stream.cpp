@@ -196,4 +196,8 @@ bool Stream::ReadyToResume() const {
   return capacity > 0 && ring.Fill() * 100 >= capacity * options.prebufPercent;
 }
 
+bool Stream::WantsReconnect() const {
+  return !Dead() && Created() && playing && !outputStopped && !playedOut && !ContentLength();
+}
+
 }  // namespace engine

@@ -108,8 +108,13 @@ class Stream {
   std::atomic<bool> decodeEnded{false};
   std::atomic<bool> playedOut{false};
   LevelHistory levels;  // peaks by output frame, written by the output callback
+  // The output is stopped (BASS_Stop): a live stream whose connection ends then just ends.
+  std::atomic<bool> outputStopped{false};
   // The output callback: whether a stalled channel has buffered enough to go on.
   bool ReadyToResume() const;
+  // The network thread, once a connection ended: whether to connect again. Only a live stream
+  // (no length) whose channel plays or stalls does, not a stopped, freed or played-out one.
+  bool WantsReconnect() const;
 
  private:
   struct Sync {

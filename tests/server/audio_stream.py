@@ -78,6 +78,7 @@ class Stream:
         self.changes = 0
         self.rng = random.Random(1)
         self.drip = self.q.get("drip", "")
+        self.burst = self.int("burst", 65536)
 
     def int(self, key, default):
         try:
@@ -115,6 +116,9 @@ class Stream:
             self.h.send(head)
         pos = 0
         data = self.audio.data
+        if self.q.get("live") == "1":
+            pos, self.burst = self.server.outages.live_start(
+                len(data), max(1, self.kbps) * 1000 / 8, self.burst)
         stall_after = self.int("stall_after", -1)
         close_after = self.int("close_after", -1)
         loop = self.q.get("loop", "1") != "0"
@@ -158,9 +162,8 @@ class Stream:
     def pace(self, upcoming):
         if self.q.get("pace") == "0" or self.drip or self.blocks < self.int("flood", 0):
             return
-        burst = self.int("burst", 65536)
         rate = max(1, self.kbps) * 1000 / 8
-        due = self.started + (self.sent_audio + upcoming - burst) / rate
+        due = self.started + (self.sent_audio + upcoming - self.burst) / rate
         wait = due - time.monotonic()
         if wait > 0:
             self.h.wait(wait)
@@ -189,8 +192,7 @@ class Stream:
     def stall(self):
         seconds = float(self.q.get("stall_for", "0") or 0)
         self.h.wait(seconds if seconds > 0 else self.server.max_seconds)
-        burst = self.int("burst", 65536)
-        self.started = time.monotonic() - (self.sent_audio - burst) / (self.kbps * 1000 / 8)
+        self.started = time.monotonic() - (self.sent_audio - self.burst) / (self.kbps * 1000 / 8)
 
     def send_drip(self, data):
         for i in range(len(data)):

@@ -4,6 +4,7 @@
 #   icecast.sh start DIR [FREQ] [NAME]  starts both; prints the mount URL as its last line
 #                                       and writes DIR/env (PORT, MOUNT_URL, ADMIN_PASSWORD)
 #   icecast.sh title DIR TEXT           sets the stream title through the admin interface
+#   icecast.sh restart DIR SECONDS      stops both, waits, starts both again on the same port
 #   icecast.sh stop DIR                 stops both by the PIDs kept in DIR
 #
 # icecast2 refuses to run as root, so it runs as `nobody` with config and logs in DIR/ice,
@@ -69,7 +70,7 @@ start() {
   local freq=${1:-440} name=${2:-Icecast Test Station}
   local ice=$dir/ice port
   mkdir -p "$ice"
-  port=$(free_port)
+  port=${ICECAST_PORT:-$(free_port)}
   write_config "$port" "$ice"
   chown -R nobody:nogroup "$ice"
   chmod 0755 "$dir"
@@ -91,8 +92,8 @@ start() {
     >"$dir/source.out" 2>&1 &
   echo $! >"$dir/source.pid"
   local url="http://127.0.0.1:$port$mount"
-  printf 'PORT=%s\nMOUNT_URL=%s\nADMIN_PASSWORD=%s\n' "$port" "$url" "$admin_password" \
-    >"$dir/env"
+  printf 'PORT=%q\nMOUNT_URL=%q\nADMIN_PASSWORD=%q\nFREQ=%q\nNAME=%q\n' "$port" "$url" \
+    "$admin_password" "$freq" "$name" >"$dir/env"
   if ! wait_for_mount "$port"; then
     echo "icecast mount did not come up; see $dir/*.out and $ice/error.log" >&2
     stop
@@ -118,9 +119,19 @@ stop() {
   stop_pid "$dir/icecast.pid"
 }
 
+restart() {
+  local seconds=${1:?usage: icecast.sh restart DIR SECONDS}
+  # shellcheck disable=SC1091
+  . "$dir/env"
+  stop
+  sleep "$seconds"
+  ICECAST_PORT=$PORT start "$FREQ" "$NAME"
+}
+
 case $cmd in
   start) shift 2; start "$@" ;;
   title) shift 2; title "$@" ;;
+  restart) shift 2; restart "$@" ;;
   stop) stop ;;
   *) echo "unknown command: $cmd" >&2; exit 2 ;;
 esac

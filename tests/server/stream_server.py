@@ -62,6 +62,7 @@ Routes (every one logged)
   /_log           the request log as JSON lines (not logged itself)
   /_drop          closes every open stream connection (the server stays up)
   /hls/... /files/...   HTTP Live Streaming, see hls_stream.py
+  /_outage /_connections and /stream?live=1: see outage.py
 """
 
 import argparse
@@ -81,6 +82,7 @@ import urllib.parse
 import hls_stream
 from audio_stream import Audio, Stream
 from mmsh_stream import MmshStream
+import outage
 
 HOST = "127.0.0.1"
 MAX_REQUEST_BYTES = 64 * 1024
@@ -216,6 +218,8 @@ class Handler(socketserver.BaseRequestHandler):
             self.reply(200, self.server.log.dump(), "application/x-ndjson")
         elif p.startswith(("/hls/", "/files/")):
             hls_stream.Hls(self).route()
+        elif outage.route(self):
+            pass
         elif p == "/_drop":
             self.server.drop_generation += 1
             self.reply(200, "dropped\n")
@@ -227,7 +231,11 @@ class Handler(socketserver.BaseRequestHandler):
         name = query.get("fmt")
         if not audios or (name is not None and name not in audios):
             raise HttpError(404, f"no audio named {name}")
-        Stream(self, query, audios[name] if name else next(iter(audios.values()))).run()
+        self.server.outages.stream_opened()
+        try:
+            Stream(self, query, audios[name] if name else next(iter(audios.values()))).run()
+        finally:
+            self.server.outages.stream_closed()
 
     def mmsh(self):
         audio = self.server.audios.get(self.query.get("fmt", "wma"))
@@ -323,12 +331,16 @@ class Server(socketserver.ThreadingTCPServer):
         self.slots = threading.BoundedSemaphore(args.max_clients)
         self.drop_generation = 0
         hls_stream.setup(self, args.served_dir)
+        self.outages = outage.Outages()
         self.tls = None
         if args.tls_cert:
             self.tls = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
             self.tls.load_cert_chain(args.tls_cert, args.tls_key)
 
     def process_request(self, request, client_address):
+        if self.outages.refusing():
+            self.shutdown_request(request)
+            return
         if not self.slots.acquire(blocking=False):
             try:
                 request.sendall(b"HTTP/1.0 503 Busy\r\nContent-Length: 0\r\n\r\n")

@@ -1,5 +1,5 @@
-// Against a real Icecast server fed by ffmpeg: the tone is heard and a title set through the
-// admin interface arrives through the META sync.
+// Against a real Icecast server fed by ffmpeg: the tone is heard, a title set through the
+// admin interface arrives through the META sync, and a restarted server is heard again.
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -70,6 +70,22 @@ TEST_F(IcecastTest, PlaysTheToneAndFollowsTheAdminTitle) {
   ASSERT_TRUE(WaitUntil([&] { return FileFrames(capture_) > 2 * kRate; }, 20s));
   CloseOutput();
   EXPECT_EQ(DominantFrequency(ReadLeft(capture_), kRate), 440);
+}
+
+// The server and its source go away for 5 s; the stream connects again by itself.
+TEST_F(IcecastTest, ComesBackAfterARestart) {
+  ASSERT_EQ(url_.rfind("http://", 0), 0u) << url_;
+  const HSTREAM stream = BASS_StreamCreateURL(url_.c_str(), 0, BASS_STREAM_BLOCK, nullptr, nullptr);
+  ASSERT_NE(stream, 0u) << BASS_ErrorGetCode();
+  BASS_ChannelPlay(stream, kFalse);
+  ASSERT_TRUE(WaitUntil([&] { return FileFrames(capture_) > 2 * kRate; }, 20s));
+  ASSERT_EQ(LastLineOf("bash " ICECAST_SCRIPT " restart " + dir_ + " 5 2>&1"), url_);
+  // Generous: the mount is back when the script returns; the retries are a second apart by now.
+  EXPECT_TRUE(WaitUntil([&] { return BASS_ChannelIsActive(stream) == BASS_ACTIVE_PLAYING; }, 10s));
+  const std::size_t back = FileFrames(capture_);
+  ASSERT_TRUE(WaitUntil([&] { return FileFrames(capture_) > back + kRate; }, 10s));
+  CloseOutput();
+  EXPECT_EQ(DominantFrequency(ReadLeft(capture_, back), kRate), 440);
 }
 
 }  // namespace

@@ -113,11 +113,12 @@ TEST_F(EngineTest, StallsAndResumes) {
 }
 
 // With auto-free, a stream whose download ended frees itself once it has been played out;
-// also when it stalled first and the rest of it is less than the pre-buffer.
+// also when it stalled first and the rest of it is less than the pre-buffer. The streams have
+// a length: a live one whose server closes connects again.
 TEST_F(EngineTest, AutoFreeAfterTheEnd) {
-  for (const char* query : {"/stream?fmt=mp3&close_after=24000",
-                            "/stream?fmt=mp3&burst=16000&stall_after=40000&stall_for=2"
-                            "&close_after=56000"}) {
+  for (const char* query : {"/stream?fmt=mp3&loop=0&length=1&close_after=24000",
+                            "/stream?fmt=mp3&loop=0&length=1&burst=16000&stall_after=40000"
+                            "&stall_for=2&close_after=56000"}) {
     const HSTREAM stream =
         Open(query, BASS_STREAM_BLOCK | BASS_STREAM_STATUS | BASS_STREAM_AUTOFREE);
     ASSERT_NE(stream, 0u) << query;

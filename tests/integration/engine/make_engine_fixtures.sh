@@ -14,3 +14,11 @@ if [ ! -s "$dir/chain.ogg" ]; then
   cat "$dir/chain-One.ogg" "$dir/chain-Two.ogg" >"$dir/chain.ogg.part"
   mv "$dir/chain.ogg.part" "$dir/chain.ogg"
 fi
+# A tone whose pitch steps up 40 Hz every half second (32 steps, 400-1640 Hz, then again), so
+# that a capture shows whether any stretch of a stream was heard twice or left out.
+if [ ! -s "$dir/steps.mp3" ]; then
+  ffmpeg -nostdin -hide_banner -loglevel error -y \
+    -f lavfi -i "aevalsrc=0.5*sin(2*PI*(400+40*floor(2*t))*t):s=44100:d=16" -ac 2 \
+    -c:a libmp3lame -b:a 128k -f mp3 "$dir/steps.mp3.part"
+  mv "$dir/steps.mp3.part" "$dir/steps.mp3"
+fi
