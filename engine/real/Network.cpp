@@ -84,11 +84,16 @@ int BitrateFromHeaders(const HeaderLines& headers) {
 // One HTTP(S) transfer of the stream's network thread.
 class Transfer {
  public:
-  enum class Outcome { kDone, kPlaylist, kWindowsMedia, kFailed };
+  // kUnreachable: failed, but the stream's creation is to try again (options.lostAt).
+  enum class Outcome { kDone, kPlaylist, kWindowsMedia, kFailed, kUnreachable };
 
   // `again`: a reconnection of a stream that already plays; its reply only carries audio on.
   Transfer(std::shared_ptr<Stream> stream, std::string url, ReplayFilter& replay, bool again)
-      : stream_(std::move(stream)), url_(std::move(url)), replay_(replay), again_(again) {}
+      : stream_(std::move(stream)),
+        url_(std::move(url)),
+        replay_(replay),
+        again_(again),
+        retrying_(!again && stream_->options.lostAt.has_value()) {}
 
   Outcome Run();
   const std::string& Body() const { return body_; }
@@ -98,6 +103,8 @@ class Transfer {
   const std::string& FinalUrl() const { return finalUrl_; }
   const HeaderLines& Headers() const { return headers_; }
   bool CarriedAudio() const { return mode_ == Mode::kAudio; }
+  // The error of a kUnreachable outcome.
+  int Error() const { return failure_; }
 
  private:
   enum class Mode { kHeaders, kPeek, kCollect, kAudio, kRefused, kWindowsMedia };
@@ -114,12 +121,16 @@ class Transfer {
   void Title(std::string text);
   CURL* Setup(curl_slist* request, curl_slist* aliases);
   bool PastReplyDeadline(std::chrono::steady_clock::time_point deadline) const;
+  Outcome Failed(int error);
 
   std::shared_ptr<Stream> stream_;
   std::string url_;
   std::string finalUrl_;
   ReplayFilter& replay_;
   const bool again_;
+  // A creation on a lost address: a failed attempt is tried again rather than failing it.
+  const bool retrying_;
+  int failure_ = BASS_OK;
   bool titleSeen_ = false;  // of this connection
   HeaderLines headers_;
   Mode mode_ = Mode::kHeaders;
@@ -182,19 +193,13 @@ Transfer::Outcome Transfer::Run() {
 
   if (stream_->Dead()) return Outcome::kFailed;
   if (mode_ == Mode::kWindowsMedia) return Outcome::kWindowsMedia;
-  if (error_ != BASS_OK) {
-    stream_->Fail(error_);
-    return Outcome::kFailed;
-  }
+  if (error_ != BASS_OK) return Failed(error_);
   if (result != CURLE_OK && LogEnabled()) {
     Log(LogArea::kNet, LogLevel::kWarning,
         url_ + ": " + (*curlError_ ? curlError_ : curl_easy_strerror(result)) + " (curl " +
             std::to_string(result) + ")");
   }
-  if (result != CURLE_OK && mode_ != Mode::kAudio) {
-    stream_->Fail(ErrorForCurl(result));
-    return Outcome::kFailed;
-  }
+  if (result != CURLE_OK && mode_ != Mode::kAudio) return Failed(ErrorForCurl(result));
   // A body that ended while still being looked at.
   if (mode_ == Mode::kPeek) {
     kind_ = ClassifyBody(headers_.Value("content-type").value_or(""), body_);
@@ -208,11 +213,17 @@ Transfer::Outcome Transfer::Run() {
     mode_ = Mode::kCollect;
   }
   if (mode_ == Mode::kCollect) return Outcome::kPlaylist;
-  if (mode_ != Mode::kAudio) {
-    stream_->Fail(BASS_ERROR_FILEFORM);
-    return Outcome::kFailed;
-  }
+  if (mode_ != Mode::kAudio) return Failed(BASS_ERROR_FILEFORM);
   return Outcome::kDone;
+}
+
+Transfer::Outcome Transfer::Failed(int error) {
+  if (retrying_) {
+    failure_ = error;
+    return Outcome::kUnreachable;
+  }
+  stream_->Fail(error);
+  return Outcome::kFailed;
 }
 
 size_t Transfer::OnHeader(char* data, size_t size, size_t count, void* self) {
@@ -255,10 +266,11 @@ bool Transfer::HeadersDone() {
   return true;
 }
 
-// A reconnection is bounded by the time-out until its audio starts, as the first connection is
-// by the creation's deadline.
+// A reconnection, or an attempt of a creation that tries again, is bounded by the time-out
+// until its audio starts, as a first connection is by the creation's deadline.
 bool Transfer::PastReplyDeadline(std::chrono::steady_clock::time_point deadline) const {
-  return again_ && mode_ != Mode::kAudio && std::chrono::steady_clock::now() > deadline;
+  return (again_ || retrying_) && mode_ != Mode::kAudio &&
+         std::chrono::steady_clock::now() > deadline;
 }
 
 bool Transfer::StartAudio() {
@@ -268,6 +280,7 @@ bool Transfer::StartAudio() {
   if (again_) {
     // The first reply's headers stay the stream's; this one only carries its audio on.
     if (LogEnabled()) Log(LogArea::kNet, LogLevel::kInfo, url_ + ": connected again");
+    stream_->MarkConnectionBack();
     replay_.Reconnected(std::chrono::steady_clock::now());
     mode_ = Mode::kAudio;
     return true;
@@ -368,11 +381,30 @@ int Transfer::OnProgress(void* self, curl_off_t, curl_off_t, curl_off_t, curl_of
 void Reconnect(const std::shared_ptr<Stream>& stream, const std::string& url,
                ReplayFilter& replay) {
   Retries retries;
-  while (retries.Next(*stream, url)) {
+  for (;;) {
+    if (stream->WantsAnotherAttempt()) stream->MarkConnectionLost(retries.DroppedAt());
+    if (!retries.Next(*stream, url)) break;
     Transfer transfer(stream, url, replay, true);
     transfer.Run();
     if (transfer.CarriedAudio()) retries.Carried();
   }
+}
+
+// One connection of the creation; on an address lost a moment ago (options.lostAt), failed
+// attempts are made again until one gets through or the lost stream's window closes.
+std::unique_ptr<Transfer> Connect(const std::shared_ptr<Stream>& stream, const std::string& url,
+                                  ReplayFilter& replay, Transfer::Outcome& outcome) {
+  auto transfer = std::make_unique<Transfer>(stream, url, replay, false);
+  outcome = transfer->Run();
+  if (outcome != Transfer::Outcome::kUnreachable) return transfer;
+  for (Retries retries(*stream->options.lostAt); retries.Next(*stream, url);) {
+    transfer = std::make_unique<Transfer>(stream, url, replay, false);
+    outcome = transfer->Run();
+    if (outcome != Transfer::Outcome::kUnreachable) return transfer;
+  }
+  stream->Fail(transfer->Error());
+  outcome = Transfer::Outcome::kFailed;
+  return transfer;
 }
 
 }  // namespace
@@ -386,8 +418,9 @@ void RunNetwork(std::shared_ptr<Stream> stream) {
       RunMmsh(stream, MmshHttpAddress(url));
       break;
     }
-    Transfer transfer(stream, url, replay, false);
-    const auto outcome = transfer.Run();
+    Transfer::Outcome outcome;
+    const auto connected = Connect(stream, url, replay, outcome);
+    const Transfer& transfer = *connected;
     if (outcome == Transfer::Outcome::kWindowsMedia) RunMmsh(stream, url);
     if (transfer.CarriedAudio()) Reconnect(stream, transfer.FinalUrl(), replay);
     if (outcome != Transfer::Outcome::kPlaylist) break;

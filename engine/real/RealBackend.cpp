@@ -17,8 +17,10 @@ extern "C" {
 
 #include "engine/Log.h"
 #include "engine/real/Decoder.h"
+#include "engine/real/LostAddresses.h"
 #include "engine/real/Network.h"
 #include "engine/real/Output.h"
+#include "engine/real/Retries.h"
 #include "engine/real/Stream.h"
 
 namespace engine {
@@ -91,6 +93,7 @@ class Real : public Backend {
   StreamOptions OptionsFor(const char* url, DWORD flags, DOWNLOADPROC* proc, void* user);
   HSTREAM Create(const std::shared_ptr<Stream>& stream);
   void Forget(HSTREAM handle);
+  void SupersedeWaitingCreations(const std::string& url);  // with mutex_ held
 
   // Settings: any thread, no lock.
   std::atomic<DWORD> bufferMs_{500};
@@ -105,6 +108,7 @@ class Real : public Backend {
   std::unique_ptr<Output> output_;                      // guarded by mutex_
   std::map<HSTREAM, std::shared_ptr<Stream>> streams_;  // guarded by mutex_
   HSTREAM nextHandle_ = 0x10000001;                     // guarded by mutex_
+  LostAddresses lost_{Retries::kGiveUpAfter};           // guarded by mutex_
 };
 
 // Process-wide and never destroyed: detached stream threads may still run at exit.
@@ -180,6 +184,7 @@ BOOL Real::Free() {
     if (!output_) return Fail(BASS_ERROR_INIT, kFalse);
     streams.swap(streams_);
     output = std::move(output_);
+    lost_.Clear();
   }
   for (auto& [handle, stream] : streams) stream->Kill();
   output.reset();  // the mixing callback never waits, so closing the device is prompt
@@ -238,7 +243,10 @@ HSTREAM Real::StreamCreateURL(const char* url, DWORD, DWORD flags, DOWNLOADPROC*
       return Fail<HSTREAM>(BASS_ERROR_FILEOPEN, 0);
     }
     const HSTREAM handle = nextHandle_++;
-    stream = std::make_shared<Stream>(handle, OptionsFor(url, flags, proc, user));
+    auto options = OptionsFor(url, flags, proc, user);
+    options.lostAt = lost_.LostAt(url, std::chrono::steady_clock::now());
+    if (options.lostAt) SupersedeWaitingCreations(url);
+    stream = std::make_shared<Stream>(handle, std::move(options));
     if (!stream->Multi()) return Fail<HSTREAM>(BASS_ERROR_MEM, 0);
     stream->outputStopped = output_->Paused();
     streams_.emplace(handle, stream);  // so that BASS_Free can end the creation
@@ -250,7 +258,11 @@ HSTREAM Real::StreamCreateURL(const char* url, DWORD, DWORD flags, DOWNLOADPROC*
     error = handle ? BASS_OK : stream->Error();
   } catch (const std::system_error&) {  // no thread could be started
   }
-  if (handle) return Ok(handle);
+  if (handle) {
+    std::lock_guard lock(mutex_);
+    lost_.Forget(url);
+    return Ok(handle);
+  }
   if (stream->Dead()) error = BASS_ERROR_INIT;  // BASS_Free ended the creation
   Forget(stream->handle);
   stream->Kill();
@@ -264,11 +276,24 @@ HSTREAM Real::StreamCreateURL(const char* url, DWORD, DWORD flags, DOWNLOADPROC*
 
 // Runs the creation on the calling thread: headers, status texts, format. 0 on failure.
 HSTREAM Real::Create(const std::shared_ptr<Stream>& stream) {
-  // One deadline for connecting, the reply and recognising the format.
-  const auto deadline =
-      std::chrono::steady_clock::now() + std::chrono::milliseconds(stream->options.timeoutMs);
+  // One deadline for connecting, the reply and recognising the format; on a lost address the
+  // connecting may go on for the rest of its window, each attempt within the time-out.
+  const auto timeout = std::chrono::milliseconds(stream->options.timeoutMs);
+  auto deadline = std::chrono::steady_clock::now() + timeout;
+  const auto& lostAt = stream->options.lostAt;
+  const auto connectDeadline =
+      lostAt ? std::max(deadline, *lostAt + Retries::kGiveUpAfter + timeout) : deadline;
+  if (lostAt && LogEnabled()) {
+    const auto ago = std::chrono::duration_cast<std::chrono::seconds>(
+        std::chrono::steady_clock::now() - *lostAt);
+    Log(LogArea::kNet, LogLevel::kInfo,
+        stream->options.url + ": lost " + std::to_string(ago.count()) +
+            " s ago, trying until it is back");
+  }
   std::thread(RunNetwork, stream).detach();
-  if (stream->WaitFor(Stream::Phase::kHeaders, deadline) != Stream::Phase::kHeaders) return 0;
+  if (stream->WaitFor(Stream::Phase::kHeaders, connectDeadline) != Stream::Phase::kHeaders)
+    return 0;
+  if (lostAt) deadline = std::max(deadline, std::chrono::steady_clock::now() + timeout);
   const auto& options = stream->options;
   if (options.proc && (options.flags & BASS_STREAM_STATUS)) {
     for (const auto& text : stream->HeaderTexts()) {
@@ -281,6 +306,15 @@ HSTREAM Real::Create(const std::shared_ptr<Stream>& stream) {
   std::thread([stream] { stream->RunEvents(); }).detach();
   stream->MarkCreated();
   return stream->handle;
+}
+
+// A creation that waits for a lost address to come back gives way to a newer one on it, so
+// that only one tries to connect.
+void Real::SupersedeWaitingCreations(const std::string& url) {
+  for (auto& [handle, stream] : streams_) {
+    if (!stream->Created() && stream->options.lostAt && stream->options.url == url)
+      stream->Fail(BASS_ERROR_TIMEOUT);
+  }
 }
 
 void Real::Forget(HSTREAM handle) {
@@ -297,6 +331,8 @@ BOOL Real::StreamFree(HSTREAM handle) {
     stream = std::move(it->second);
     streams_.erase(it);
     if (output_) output_->Remove(stream.get());
+    if (const auto lostAt = stream->ConnectionLostAt())
+      lost_.Remember(stream->options.url, *lostAt);
   }
   stream->Kill();
   return Ok(kTrue);

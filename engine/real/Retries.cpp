@@ -13,7 +13,6 @@ namespace {
 constexpr std::chrono::milliseconds kPauses[] = {std::chrono::milliseconds(250),
                                                  std::chrono::milliseconds(500),
                                                  std::chrono::milliseconds(1000)};
-constexpr auto kGiveUpAfter = std::chrono::seconds(90);
 // A server that accepts and drops at once must not keep the attempts from running out.
 constexpr auto kBackAfter = std::chrono::seconds(10);
 
@@ -32,18 +31,18 @@ void Pause(Stream& stream, std::chrono::milliseconds pause) {
 }  // namespace
 
 bool Retries::Next(Stream& stream, const std::string& url) {
-  if (!stream.WantsReconnect()) return false;
+  if (!stream.WantsAnotherAttempt()) return false;
   if (Clock::now() - droppedAt_ > kGiveUpAfter) {
     if (LogEnabled()) Log(LogArea::kNet, LogLevel::kWarning, url + ": not back, giving up");
     return false;
   }
   Pause(stream, kPauses[std::min(attempt_, std::size(kPauses) - 1)]);
-  if (!stream.WantsReconnect()) return false;
+  if (!stream.WantsAnotherAttempt()) return false;
   ++attempt_;
   attemptAt_ = Clock::now();
   if (LogEnabled())
     Log(LogArea::kNet, LogLevel::kInfo,
-        url + ": connection ended, attempt " + std::to_string(attempt_) + " to connect again");
+        url + ": connection lost, attempt " + std::to_string(attempt_) + " to connect again");
   return true;
 }
 

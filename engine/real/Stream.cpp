@@ -196,8 +196,23 @@ bool Stream::ReadyToResume() const {
   return capacity > 0 && ring.Fill() * 100 >= capacity * options.prebufPercent;
 }
 
-bool Stream::WantsReconnect() const {
-  return !Dead() && Created() && playing && !outputStopped && !playedOut && !ContentLength();
+bool Stream::WantsAnotherAttempt() const {
+  if (Dead() || outputStopped) return false;
+  if (!Created()) {
+    std::lock_guard lock(mutex_);
+    return options.lostAt && phase_ != Phase::kFailed;
+  }
+  return playing && !playedOut && !ContentLength();
+}
+
+void Stream::MarkConnectionLost(std::chrono::steady_clock::time_point at) {
+  lostAt_ = std::max<std::chrono::steady_clock::rep>(at.time_since_epoch().count(), 1);
+}
+
+std::optional<std::chrono::steady_clock::time_point> Stream::ConnectionLostAt() const {
+  const auto ticks = lostAt_.load();
+  if (ticks == 0) return std::nullopt;
+  return std::chrono::steady_clock::time_point(std::chrono::steady_clock::duration(ticks));
 }
 
 }  // namespace engine

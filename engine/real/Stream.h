@@ -40,6 +40,9 @@ struct StreamOptions {
   std::string agent;
   DWORD outputRate = 44100;
   void (*autoFree)(HSTREAM) = nullptr;  // frees a played-out auto-free stream
+  // Set when a stream on this address was freed while its connection was down, at this time:
+  // the creation keeps trying to connect for the rest of that reconnection window.
+  std::optional<std::chrono::steady_clock::time_point> lostAt;
 };
 
 class Stream {
@@ -113,8 +116,14 @@ class Stream {
   // The output callback: whether a stalled channel has buffered enough to go on.
   bool ReadyToResume() const;
   // The network thread, once a connection ended: whether to connect again. Only a live stream
-  // (no length) whose channel plays or stalls does, not a stopped, freed or played-out one.
-  bool WantsReconnect() const;
+  // (no length) whose channel plays or stalls does, not a stopped, freed or played-out one;
+  // and a creation on a lost address (options.lostAt) that has not failed or been stopped.
+  bool WantsAnotherAttempt() const;
+  // The network thread: a playing stream's connection is down since `at`, or is back.
+  void MarkConnectionLost(std::chrono::steady_clock::time_point at);
+  void MarkConnectionBack() { lostAt_ = 0; }
+  // The backend, when freeing: since when the connection has been down, if it is.
+  std::optional<std::chrono::steady_clock::time_point> ConnectionLostAt() const;
 
  private:
   struct Sync {
@@ -130,6 +139,7 @@ class Stream {
   std::atomic<bool> created_{false};
   std::atomic<bool> asf_{false};
   std::atomic<bool> ready_{false};
+  std::atomic<std::chrono::steady_clock::rep> lostAt_{0};  // 0: not lost
 
   mutable std::mutex mutex_;
   std::condition_variable changed_;

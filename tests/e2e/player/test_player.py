@@ -27,7 +27,7 @@ FIXTURES = os.environ.get("TEST_FIXTURE_DIR") or os.path.join(
 ARTIFACTS = os.environ.get("E2E_ARTIFACTS")  # screenshots are kept here when set
 FIRST_SOUND = 30      # seconds a station may take from start to sound on a loaded machine
 WATCHDOG_TICK = 25
-CONNECT_ALLOWANCE = 20
+SOON_AFTER_SERVER = 10  # well before the watchdog's next tick; typically about a second
 TONE_TOLERANCE = 8    # Hz
 
 
@@ -143,7 +143,9 @@ class StationTest(PlayerTestCase):
 
 
 class WatchdogTest(PlayerTestCase):
-    def test_watchdog_restores_sound_and_stop_ends_reconnection(self):
+    def test_sound_returns_soon_after_a_long_outage_and_stop_ends_reconnection(self):
+        """The server is away past a watchdog restart: the restarted stream waits for it and
+        sound returns soon after it is back, long before the watchdog's next tick."""
         port = free_port()
         server = self.start_server(port)
         url = server.url(station_path("one", "Watchdog FM", "Song {n}"))
@@ -155,12 +157,11 @@ class WatchdogTest(PlayerTestCase):
         server.stop()
         down = capture.size()
         self.wait_for_silence(capture, down, timeout=60)
-        with self.subTest("window shows the lost service"):
-            self.assert_window_shows("Servis Yok", timeout=WATCHDOG_TICK + 5)
+        with self.subTest("the watchdog started over: the window shows it connecting"):
+            self.assert_window_shows("Bağlanıyor...", timeout=WATCHDOG_TICK + 5)
         server = self.start_server(port, log_name="restarted.log")
         restarted = time.monotonic()
-        self.wait_for_tone(capture, 440, since=capture.size(),
-                           timeout=WATCHDOG_TICK + CONNECT_ALLOWANCE)
+        self.wait_for_tone(capture, 440, since=capture.size(), timeout=SOON_AFTER_SERVER)
         print(f"sound back {time.monotonic() - restarted:.1f} s after the server restarted",
               file=sys.stderr)
         self.assertTrue(self.stream_requests(server), "the watchdog reconnected")

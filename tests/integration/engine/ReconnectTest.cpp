@@ -261,5 +261,65 @@ TEST_F(ReconnectTest, WindowsMediaSessionPlaysAgain) {
   EXPECT_EQ(DominantFrequency(ReadLeft(capture_, back), kRate), 990);
 }
 
+// A player that starts over while the channel stalls frees the reconnecting stream and creates
+// a new one on the same address: that creation waits for the server rather than failing at
+// once, gives up when stopped, gives way to a newer creation, and is back soon after the
+// server accepts, with one connection.
+TEST_F(ReconnectTest, ANewStreamOnALostAddressWaitsForItsServer) {
+  const HSTREAM lost = OpenLive();
+  ASSERT_NE(lost, 0u) << BASS_ErrorGetCode();
+  ASSERT_TRUE(BASS_ChannelPlay(lost, kFalse));
+  bool stalled = false;
+  ASSERT_TRUE(PlayUntil(lost, 2 * kRate, &stalled));
+  Outage(14);
+  const auto accepting = std::chrono::steady_clock::now() + 14s;
+  ASSERT_TRUE(WaitUntil([&] { return BASS_ChannelIsActive(lost) == BASS_ACTIVE_STALLED; }, 10s));
+  ASSERT_TRUE(BASS_StreamFree(lost));
+
+  struct Creation {
+    std::atomic<HSTREAM> handle{0};
+    std::atomic<int> error{0};
+    std::atomic<bool> done{false};
+    std::thread thread;
+    ~Creation() {
+      if (thread.joinable()) thread.join();  // each creation ends within the outage's window
+    }
+  };
+  const auto create = [&](Creation& creation) {
+    creation.thread = std::thread([&] {
+      creation.handle = OpenLive();
+      creation.error = BASS_ErrorGetCode();
+      creation.done = true;
+    });
+  };
+  Creation stopped, superseded, last;
+  create(stopped);
+  std::this_thread::sleep_for(1s);
+  EXPECT_FALSE(stopped.done) << "a lost address failed at once: " << stopped.error;
+  ASSERT_TRUE(BASS_Stop());
+  EXPECT_TRUE(WaitUntil([&] { return stopped.done.load(); }, 3s));
+  stopped.thread.join();
+  EXPECT_EQ(stopped.handle, 0u);
+  ASSERT_TRUE(BASS_Start());
+
+  create(superseded);
+  std::this_thread::sleep_for(1s);
+  create(last);
+  EXPECT_TRUE(WaitUntil([&] { return superseded.done.load(); }, 3s));
+  superseded.thread.join();
+  EXPECT_EQ(superseded.handle, 0u);
+  EXPECT_FALSE(last.done) << "the newer creation gave up: " << last.error;
+
+  ASSERT_TRUE(WaitUntil([&] { return last.done.load(); }, 20s));
+  const auto back = std::chrono::steady_clock::now() - accepting;
+  last.thread.join();
+  ASSERT_NE(last.handle, 0u) << last.error;
+  EXPECT_LT(back, 2500ms);
+  EXPECT_EQ(OpenConnections(), 1);
+  ASSERT_TRUE(BASS_ChannelPlay(last.handle, kFalse));
+  const std::size_t resumed = FileFrames(capture_);
+  EXPECT_TRUE(PlayUntil(last.handle, resumed + kRate, &stalled));
+}
+
 }  // namespace
 }  // namespace enginetest
