@@ -181,7 +181,9 @@ QWORD BASS_ChannelSeconds2Bytes(DWORD handle, double pos);
 
 namespace engine {
 
-// What the operations dispatch to. The real backend is the default; tests install a fake.
+// What the operations dispatch to. An executable that plays for real links the real engine,
+// which makes itself the default; tests install a fake. With no backend at all every operation
+// fails with BASS_ERROR_INIT.
 class Backend {
  public:
   virtual ~Backend() = default;
@@ -210,8 +212,11 @@ class Backend {
   virtual QWORD ChannelSeconds2Bytes(DWORD handle, double pos) = 0;
 };
 
-// Installs a backend for all operations; nullptr restores the real one.
+// Installs a backend for all operations; nullptr restores the default one.
 void SetBackend(std::shared_ptr<Backend> backend);
+// Names the backend used while none is installed, made on first use (make may return the same
+// backend each time).
+void SetDefaultBackend(std::shared_ptr<Backend> (*make)());
 // Sets the calling thread's error code; backends call it on every operation.
 void SetError(int code);
 

@@ -2,8 +2,8 @@
 #include <atomic>
 #include <mutex>
 
+#include "engine/Unavailable.h"
 #include "engine/bass.h"
-#include "engine/real/RealBackend.h"
 
 namespace engine {
 namespace {
@@ -13,7 +13,8 @@ thread_local int lastError = BASS_OK;
 // Never destroyed: engine threads and callbacks may still call in while the process exits.
 struct Installed {
   std::mutex mutex;
-  std::shared_ptr<Backend> backend;  // guarded by mutex
+  std::shared_ptr<Backend> backend;                     // guarded by mutex
+  std::shared_ptr<Backend> (*makeDefault)() = nullptr;  // guarded by mutex
 };
 
 Installed& State() {
@@ -24,7 +25,8 @@ Installed& State() {
 std::shared_ptr<Backend> Current() {
   auto& state = State();
   std::lock_guard lock(state.mutex);
-  if (!state.backend) state.backend = RealBackend();
+  if (!state.backend && state.makeDefault) state.backend = state.makeDefault();
+  if (!state.backend) return UnavailableBackend();
   return state.backend;
 }
 
@@ -36,6 +38,12 @@ void SetBackend(std::shared_ptr<Backend> backend) {
   std::lock_guard lock(state.mutex);
   previous = std::move(state.backend);
   state.backend = std::move(backend);
+}
+
+void SetDefaultBackend(std::shared_ptr<Backend> (*make)()) {
+  auto& state = State();
+  std::lock_guard lock(state.mutex);
+  state.makeDefault = make;
 }
 
 void SetError(int code) {

@@ -29,7 +29,7 @@ bool Claim(QDBusConnectionInterface& bus, const QString& name) {
 bool SessionBusAdvertised() {
   if (!qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS")) return true;
   const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-  return !runtime.isEmpty() && QFileInfo(runtime + "/bus").exists();
+  return !runtime.isEmpty() && QFileInfo(runtime + QLatin1String("/bus")).exists();
 }
 
 }  // namespace
@@ -46,7 +46,7 @@ MediaControls::MediaControls(player::Player& session, Application application)
 MediaControls::~MediaControls() {
   if (serviceName_.isEmpty()) return;
   QDBusConnection bus = QDBusConnection::sessionBus();
-  bus.unregisterObject(kObjectPath);
+  bus.unregisterObject(QLatin1String(kObjectPath));
   bus.unregisterService(serviceName_);
 }
 
@@ -54,26 +54,29 @@ bool MediaControls::Register() {
   if (!SessionBusAdvertised()) return false;
   QDBusConnection bus = QDBusConnection::sessionBus();
   if (!bus.isConnected() || !bus.interface()) return false;
-  if (!bus.registerObject(kObjectPath, &exported_, QDBusConnection::ExportAdaptors)) return false;
+  if (!bus.registerObject(QLatin1String(kObjectPath), &exported_, QDBusConnection::ExportAdaptors))
+    return false;
   // The name is the player's; a second independent player takes its own beside it.
   const QString base = QString::fromLatin1(kBaseName);
-  for (const QString& name : {base, base + ".instance" + QString::number(::getpid())}) {
+  for (const QString& name :
+       {base, base + QLatin1String(".instance") + QString::number(::getpid())}) {
     if (Claim(*bus.interface(), name)) {
       serviceName_ = name;
       return true;
     }
   }
-  bus.unregisterObject(kObjectPath);
+  bus.unregisterObject(QLatin1String(kObjectPath));
   return false;
 }
 
 void MediaControls::FollowSession() {
   using player::Player;
   connect(&session_, &Player::playingChanged, this, [this] {
-    Changed({{"PlaybackStatus", session_.Playing() ? "Playing" : "Stopped"}});
+    Changed({{QStringLiteral("PlaybackStatus"),
+              session_.Playing() ? QStringLiteral("Playing") : QStringLiteral("Stopped")}});
   });
   connect(&session_, &Player::volumeChanged, this, [this] {
-    Changed({{"Volume", session_.Volume() / 100.0}});
+    Changed({{QStringLiteral("Volume"), session_.Volume() / 100.0}});
   });
   connect(&session_, &Player::titleLineChanged, this, &MediaControls::TrackMayHaveChanged);
   connect(&session_, &Player::stationNameChanged, this, &MediaControls::TrackMayHaveChanged);
@@ -84,23 +87,25 @@ void MediaControls::TrackMayHaveChanged() {
   if (track == track_) return;
   if (track.title != track_.title) ++trackNumber_;
   track_ = std::move(track);
-  Changed({{"Metadata", Metadata()}});
+  Changed({{QStringLiteral("Metadata"), Metadata()}});
 }
 
 QVariantMap MediaControls::Metadata() const {
   QVariantMap metadata;
-  metadata.insert("mpris:trackid", QVariant::fromValue(QDBusObjectPath(
-                                       "/org/talvoranest/track/" + QString::number(trackNumber_))));
-  metadata.insert("xesam:title", track_.title);
-  if (!track_.artist.isEmpty()) metadata.insert("xesam:artist", track_.artist);
-  if (!track_.album.isEmpty()) metadata.insert("xesam:album", track_.album);
+  metadata.insert(QStringLiteral("mpris:trackid"),
+                  QVariant::fromValue(QDBusObjectPath(QStringLiteral("/org/talvoranest/track/") +
+                                                      QString::number(trackNumber_))));
+  metadata.insert(QStringLiteral("xesam:title"), track_.title);
+  if (!track_.artist.isEmpty()) metadata.insert(QStringLiteral("xesam:artist"), track_.artist);
+  if (!track_.album.isEmpty()) metadata.insert(QStringLiteral("xesam:album"), track_.album);
   return metadata;
 }
 
 void MediaControls::Changed(const QVariantMap& properties) {
   if (serviceName_.isEmpty()) return;
-  QDBusMessage message = QDBusMessage::createSignal(kObjectPath, "org.freedesktop.DBus.Properties",
-                                                    "PropertiesChanged");
+  QDBusMessage message = QDBusMessage::createSignal(
+      QLatin1String(kObjectPath), QStringLiteral("org.freedesktop.DBus.Properties"),
+      QStringLiteral("PropertiesChanged"));
   message << QString::fromLatin1(kPlayerInterface) << properties << QStringList();
   QDBusConnection::sessionBus().send(message);
 }

@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake ninja-build pkg-config git ccache
+  build-essential binutils cmake ninja-build pkg-config git ccache
   qt6-base-dev qt6-base-dev-tools libqt6dbus6
   libavformat-dev libavcodec-dev libavutil-dev libswresample-dev
   libcurl4-openssl-dev libsdl2-dev

@@ -55,7 +55,8 @@ void LoadWindowFonts() {
   if (QFontDatabase::families().contains(QStringLiteral("Tahoma"))) return;
   for (const char* file :
        {"/usr/share/wine/fonts/tahoma.ttf", "/usr/share/wine/fonts/tahomabd.ttf"}) {
-    if (QFile::exists(file)) QFontDatabase::addApplicationFont(file);
+    const QString path = QFile::decodeName(file);
+    if (QFile::exists(path)) QFontDatabase::addApplicationFont(path);
   }
 }
 
@@ -67,7 +68,7 @@ QFont TahomaFont(int pixelHeight, bool bold) {
 }
 
 QFont VerdanaFont(int pixelHeight, bool bold) {
-  return Font({"Verdana", "DejaVu Sans"}, pixelHeight, bold);
+  return Font({QStringLiteral("Verdana"), QStringLiteral("DejaVu Sans")}, pixelHeight, bold);
 }
 
 }  // namespace ui

@@ -32,7 +32,7 @@ TfrmMain::HandlerErrorFunction& HandlerErrorHook() {
 void ShowHandlerError(const std::exception& error) {
   if (HandlerErrorHook()) return HandlerErrorHook()(error);
   QString text = QString::fromStdString(text::DisplayUtf8(error.what()));
-  if (!text.isEmpty() && text.back() > QChar('.')) text += '.';
+  if (!text.isEmpty() && text.back() > QLatin1Char('.')) text += QLatin1Char('.');
   ui::ShowMessageBox(
       {nullptr, QGuiApplication::applicationDisplayName(), text, QMessageBox::Critical});
 }
@@ -72,13 +72,13 @@ void TfrmMain::FormCreate() {
   }
   if (!BASS_Init(-1, 44100, 0, this, nullptr)) {
     RequestEnd();
-    ShowEngineError("Cant initialize device");
+    ShowEngineError(QStringLiteral("Cant initialize device"));
     return;
   }
   BASS_PluginLoad("basswma", 1);
   BASS_PluginLoad("bass_aac.dll", 1);
   stream::ConfigureEngine();
-  setMask(ui::RegionFromBitmap(QImage(artwork::kSkin)));
+  setMask(ui::RegionFromBitmap(QImage(QString::fromLatin1(artwork::kSkin))));
 }
 
 // A window that will never be shown must not reconnect while its box is open.
@@ -89,7 +89,8 @@ void TfrmMain::RequestEnd() {
 }
 
 void TfrmMain::ShowEngineError(const QString& text) {
-  const QString message = text + "\n(error code: " + QString::number(BASS_ErrorGetCode()) + ")";
+  const QString message = text + QStringLiteral("\n(error code: ") +
+                          QString::number(BASS_ErrorGetCode()) + QLatin1Char(')');
   ui::ShowMessageBox({this, QString(), message, QMessageBox::NoIcon});
 }
 

@@ -87,12 +87,12 @@ void TfrmMain::sLinkMouseLeave() {
 }
 
 void TfrmMain::Label4DblClick() {
-  if (Label4->text().contains("www.", Qt::CaseSensitive)) OpenSite();
+  if (Label4->text().contains(QLatin1String("www."), Qt::CaseSensitive)) OpenSite();
 }
 
 void TfrmMain::lKbpsClick() {
   ++Tag;
   if (Tag <= 20) return;
-  ui::ShowInputBox({this, "Bilgi", QString::fromUtf8("Yayın Adresi :"),
+  ui::ShowInputBox({this, QStringLiteral("Bilgi"), QString::fromUtf8("Yayın Adresi :"),
                     QString::fromStdString(sources::DefaultStreamUrl() + " - ")});
 }

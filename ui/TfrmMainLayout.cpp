@@ -43,7 +43,7 @@ T* Place(T* control, const char* name, int left, int top, int width, int height)
 ui::ImageButton* Button(QWidget* parent, const char* name, int left, int top, int size,
                         const char* picture) {
   auto* button = Place(new ui::ImageButton(parent), name, left, top, size, size);
-  button->setPicture(QImage(picture));
+  button->setPicture(QImage(QString::fromLatin1(picture)));
   return button;
 }
 
@@ -89,7 +89,7 @@ void TfrmMain::BuildControls() {
   ui::LoadWindowFonts();
 
   Image1 = Place(new ui::Picture(this), "Image1", 0, 0, 543, 193);
-  Image1->setPixmap(QPixmap::fromImage(QImage(artwork::kSkin)));
+  Image1->setPixmap(QPixmap::fromImage(QImage(QString::fromLatin1(artwork::kSkin))));
   btnKapat = Button(this, "btnKapat", 502, 10, 21, artwork::kCloseButton);
   btnMinimize = Button(this, "btnMinimize", 477, 10, 21, artwork::kMinimizeButton);
   btnSesAcik = Button(this, "btnSesAcik", 54, 145, 16, artwork::kSoundOnButton);
@@ -98,7 +98,7 @@ void TfrmMain::BuildControls() {
   btnSesKapali = Button(this, "btnSesKapali", 271, 120, 16, artwork::kSoundOffButton);
   btnSesKapali->hide();
   Image4 = Place(new ui::Picture(this), "Image4", 318, 31, 213, 135);
-  Image4->setPixmap(QPixmap::fromImage(QImage(artwork::kLogo)));
+  Image4->setPixmap(QPixmap::fromImage(QImage(QString::fromLatin1(artwork::kLogo))));
 
   Label4 = Label(this, "Label4", {81, 45, 244, 30}, ui::TahomaFont(21, true),
                  LineStyle(false, true, EffectDirection::RightBottom));
@@ -106,27 +106,27 @@ void TfrmMain::BuildControls() {
   sndBar->setRange(0, 100);
   sndBar->setSingleStep(1);
   sndBar->setTickPosition(QSlider::NoTicks);
-  sndBar->setStyleSheet(kSliderStyle);
+  sndBar->setStyleSheet(QLatin1String(kSliderStyle));
   Label3 = Label(this, "Label3", {81, 74, 244, 64}, ui::TahomaFont(21, true),
                  LineStyle(true, false, EffectDirection::RightBottom));
   sLink = Label(this, "sLink", {90, 163, 353, 30}, ui::TahomaFont(20, true),
                 LineStyle(false, true, EffectDirection::LeftBottom));
   lKbps = Label(this, "lKbps", {7, 31, 19, 108}, ui::VerdanaFont(12, false),
                 FormatStyle(Qt::AlignRight, EffectDirection::Top));
-  lKbps->setText("0 kbps aac");
+  lKbps->setText(QStringLiteral("0 kbps aac"));
   lHz = Label(this, "lHz", {21, 31, 15, 108}, ui::VerdanaFont(12, false),
               FormatStyle(Qt::AlignLeft, EffectDirection::Right));
-  lHz->setText("0 Hz");
+  lHz->setText(QStringLiteral("0 Hz"));
   lSag = widgets::CreateLevelMeter(this, 58, 29);
-  lSag->setObjectName("lSag");
+  lSag->setObjectName(QStringLiteral("lSag"));
   lSol = widgets::CreateLevelMeter(this, 37, 29);
-  lSol->setObjectName("lSol");
+  lSol->setObjectName(QStringLiteral("lSol"));
 
   for (ui::ImageButton* button : {btnKapat, btnMinimize}) {
     button->setCursor(Qt::PointingHandCursor);
   }
-  btnKapat->setToolTip("Kapat");
-  btnMinimize->setToolTip("Simge Durumu");
+  btnKapat->setToolTip(QStringLiteral("Kapat"));
+  btnMinimize->setToolTip(QStringLiteral("Simge Durumu"));
 }
 
 void TfrmMain::BuildTimers() {

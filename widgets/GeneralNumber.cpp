@@ -29,16 +29,16 @@ QString GeneralNumber(double value, QChar decimalPoint) {
   QString out = value < 0 ? QStringLiteral("-") : QString();
   const int n = int(digits.size());
   if (exponent < -5 || exponent >= kDigits) {
-    out += QChar(digits[0]);
+    out += QLatin1Char(digits[0]);
     if (n > 1) out += decimalPoint + QString::fromLatin1(digits.c_str() + 1);
     return out + QStringLiteral("E") + QString::number(exponent);
   }
   if (exponent < 0) {
-    return out + QStringLiteral("0") + decimalPoint + QString(-exponent - 1, QChar('0')) +
+    return out + QStringLiteral("0") + decimalPoint + QString(-exponent - 1, QLatin1Char('0')) +
            QString::fromLatin1(digits.c_str());
   }
   if (n <= exponent + 1) {
-    return out + QString::fromLatin1(digits.c_str()) + QString(exponent + 1 - n, QChar('0'));
+    return out + QString::fromLatin1(digits.c_str()) + QString(exponent + 1 - n, QLatin1Char('0'));
   }
   return out + QString::fromLatin1(digits.c_str(), exponent + 1) + decimalPoint +
          QString::fromLatin1(digits.c_str() + exponent + 1);

@@ -46,11 +46,11 @@ void PaintWaves(QPainter& p) {
 }
 
 void PaintName(QPainter& p) {
-  QFont font("DejaVu Sans");
+  QFont font(QStringLiteral("DejaVu Sans"));
   font.setPixelSize(46);
   font.setBold(true);
   font.setLetterSpacing(QFont::AbsoluteSpacing, 1);
-  const QPainterPath name = CenteredText("KELVO", font, 96);
+  const QPainterPath name = CenteredText(QStringLiteral("KELVO"), font, 96);
   PaintShadow(p, name, QPointF(1.5, 3), 14);
   QLinearGradient fill(0, 58, 0, 96);
   fill.setColorAt(0.0, QColor(0xff, 0xff, 0xff));
@@ -73,12 +73,12 @@ void PaintBand(QPainter& p) {
   p.setBrush(fill);
   p.drawPath(pill);
 
-  QFont font("DejaVu Sans");
+  QFont font(QStringLiteral("DejaVu Sans"));
   font.setPixelSize(15);
   font.setBold(true);
   font.setLetterSpacing(QFont::AbsoluteSpacing, 2);
   p.setPen(QColor(0x2a, 0x16, 0x00));
-  p.drawText(band.adjusted(2, 0, 0, 0), Qt::AlignCenter, "FM 105.0");
+  p.drawText(band.adjusted(2, 0, 0, 0), Qt::AlignCenter, QStringLiteral("FM 105.0"));
 }
 
 }  // namespace

@@ -88,15 +88,17 @@ void PaintPanels(QPainter& p) {
   rule.setColorAt(1.0, QColor(0x9f, 0xbd, 0xf0, 0));
   p.fillRect(QRectF(90, 174, 363, 1), rule);
 
-  QFont caption("DejaVu Sans");
+  QFont caption(QStringLiteral("DejaVu Sans"));
   caption.setPixelSize(10);
   caption.setBold(true);
   caption.setLetterSpacing(QFont::AbsoluteSpacing, 1.5);
   p.setFont(caption);
   p.setPen(QColor(0, 0, 0, 140));
-  p.drawText(QRectF(17, 11, 260, 14), Qt::AlignLeft | Qt::AlignVCenter, "OVANTA ZIVIV ODO");
+  p.drawText(QRectF(17, 11, 260, 14), Qt::AlignLeft | Qt::AlignVCenter,
+             QStringLiteral("OVANTA ZIVIV ODO"));
   p.setPen(QColor(0xa9, 0xc0, 0xea));
-  p.drawText(QRectF(16, 10, 260, 14), Qt::AlignLeft | Qt::AlignVCenter, "OVANTA ZIVIV ODO");
+  p.drawText(QRectF(16, 10, 260, 14), Qt::AlignLeft | Qt::AlignVCenter,
+             QStringLiteral("OVANTA ZIVIV ODO"));
 }
 
 // A crisp two-pixel frame along the cut edge: dark outside, light inside.

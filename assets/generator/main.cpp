@@ -9,7 +9,7 @@
 namespace {
 
 bool Save(const QImage& image, const QDir& dir, const char* name) {
-  QImageWriter writer(dir.filePath(name));
+  QImageWriter writer(dir.filePath(QLatin1String(name)));
   if (writer.write(image)) return true;
   std::fprintf(stderr, "cannot write %s: %s\n", name, qPrintable(writer.errorString()));
   return false;
