@@ -149,13 +149,15 @@ void Stream::Fire(DWORD sync) {
   // A callback that is blocked must not let the queue grow: the readers look at the latest
   // tag anyway, so the oldest event goes.
   if (events_.size() >= kMaxQueuedEvents) events_.pop_front();
-  events_.push_back(sync);
+  events_.push_back({sync, fired_++});
   changed_.notify_all();
 }
 
 void Stream::AddSync(HSYNC id, DWORD type, SYNCPROC* proc, void* user) {
   std::lock_guard lock(mutex_);
-  syncs_.push_back({id, type, proc, user});
+  // Events of the creation are queued before the application can set any sync; whether one
+  // of them reached a sync set afterwards would depend on which thread ran first.
+  syncs_.push_back({id, type, proc, user, fired_});
 }
 
 BASS_CHANNELINFO Stream::Info() const {
@@ -173,11 +175,11 @@ void Stream::RunEvents() {
   while (true) {
     changed_.wait(lock, [&] { return Dead() || !events_.empty(); });
     if (Dead()) return;
-    const DWORD type = events_.front();
+    const Event event = events_.front();
     events_.pop_front();
     std::vector<Sync> due;
     for (const auto& sync : syncs_) {
-      if (sync.type == type) due.push_back(sync);
+      if (sync.type == event.type && sync.since <= event.serial) due.push_back(sync);
     }
     lock.unlock();
     for (const auto& sync : due) {

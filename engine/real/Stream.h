@@ -11,6 +11,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <cstdint>
 #include <deque>
 #include <memory>
 #include <mutex>
@@ -99,6 +100,7 @@ class Stream {
   // Stores a tag; when `sync` is not 0 the syncs of that type are fired.
   void SetTag(DWORD type, std::string value, DWORD sync);
   void Fire(DWORD sync);
+  // The sync hears only what is fired from now on, whether or not older events still wait.
   void AddSync(HSYNC id, DWORD type, SYNCPROC* proc, void* user);
   BASS_CHANNELINFO Info() const;
   void SetInfo(const BASS_CHANNELINFO& info);
@@ -131,6 +133,11 @@ class Stream {
     DWORD type;
     SYNCPROC* proc;
     void* user;
+    std::uint64_t since;  // the serial of the first event it hears
+  };
+  struct Event {
+    DWORD type;
+    std::uint64_t serial;
   };
   static constexpr std::size_t kMaxQueuedEvents = 64;
 
@@ -153,7 +160,8 @@ class Stream {
   std::optional<std::string> meta_, ogg_, wma_, wmaMeta_;  // guarded by mutex_
   BASS_CHANNELINFO info_{};                                // guarded by mutex_
   std::vector<Sync> syncs_;                                // guarded by mutex_
-  std::deque<DWORD> events_;                               // guarded by mutex_
+  std::deque<Event> events_;                               // guarded by mutex_
+  std::uint64_t fired_ = 0;                                // guarded by mutex_
 };
 
 }  // namespace engine

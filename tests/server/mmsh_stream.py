@@ -10,7 +10,7 @@ their own. Query parameters, all optional:
   scripts=A|B      titles sent as TITLE script commands, the first at once, then one every
                    script_every=S seconds (default 2);  script_type=T  another command type
   header_scripts=A|B   the same as commands of the header's script command object, timed
-                   script_every apart from the start
+                   script_every apart from the start;  script_from=S  the first S seconds in
   change_after=N   after N data packets: $C, then a new header titled change_title=TEXT
   end_after=N      after N data packets: $E, and the connection closes
   unknown=1        an unknown chunk type before every data packet (to be skipped)
@@ -71,7 +71,7 @@ class AsfFile:
         self.packets = [data[i:i + self.packet_size]
                         for i in range(start, len(data) - self.packet_size + 1, self.packet_size)]
 
-    def header(self, title, author, claimed=None, scripts=(), every=2):
+    def header(self, title, author, claimed=None, scripts=(), every=2, start=0):
         """The header object (with a script stream, the texts and any timed commands of its
         own) and the data object head."""
         script = (COMMAND_MEDIA + NO_ERROR_CORRECTION + struct.pack("<QIIHI", 0, 0, 0,
@@ -86,7 +86,7 @@ class AsfFile:
                 return struct.pack("<H", len(t) + 1) + utf16(t)
             body = b"\x00" * 16 + struct.pack("<HH", len(scripts), 1) + text("TITLE")
             for i, name in enumerate(scripts):
-                body += struct.pack("<IH", int(i * every * 1000), 0) + text(name)
+                body += struct.pack("<IH", int((start + i * every) * 1000), 0) + text(name)
             objects.append(asf_object(SCRIPT_COMMAND, body))
         body = b"".join(objects)
         size = claimed or 30 + len(body)
@@ -143,7 +143,8 @@ class MmshStream:
         claimed = 2 << 20 if self.q.get("big_header") == "1" else None
         timed = [t for t in self.q.get("header_scripts", "").split("|") if t]
         every = float(self.q.get("script_every", "2") or 2)
-        self.send_header(self.asf.header(self.title, self.author, claimed, timed, every))
+        start = float(self.q.get("script_from", "0") or 0)
+        self.send_header(self.asf.header(self.title, self.author, claimed, timed, every, start))
         if self.play:
             self.packets()
 
