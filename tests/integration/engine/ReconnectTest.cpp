@@ -170,7 +170,9 @@ TEST_F(ReconnectTest, ShortDropIsNotHeard) {
   EXPECT_TRUE(Jumps(received.bytes, ReadFile(steps_)).empty());
   const auto advances = StepAdvances(StepsHeard(capture_, kRate));
   EXPECT_GE(advances.size(), 10u);
-  for (int advance : advances) EXPECT_EQ(advance, 1) << ::testing::PrintToString(advances);
+  // From the second on, as below: the first step heard may be the start-up burst's tail.
+  for (std::size_t i = 1; i < advances.size(); ++i)
+    EXPECT_EQ(advances[i], 1) << ::testing::PrintToString(advances);
 }
 
 // Longer than the buffer: the channel stalls, is playing again soon after the server accepts,
