@@ -394,17 +394,17 @@ void Reconnect(const std::shared_ptr<Stream>& stream, const std::string& url,
 // attempts are made again until one gets through or the lost stream's window closes.
 std::unique_ptr<Transfer> Connect(const std::shared_ptr<Stream>& stream, const std::string& url,
                                   ReplayFilter& replay, Transfer::Outcome& outcome) {
-  auto transfer = std::make_unique<Transfer>(stream, url, replay, false);
-  outcome = transfer->Run();
-  if (outcome != Transfer::Outcome::kUnreachable) return transfer;
-  for (Retries retries(*stream->options.lostAt); retries.Next(*stream, url);) {
-    transfer = std::make_unique<Transfer>(stream, url, replay, false);
+  Retries retries(stream->options.lostAt.value_or(Retries::Clock::now()));
+  for (;;) {
+    auto transfer = std::make_unique<Transfer>(stream, url, replay, false);
     outcome = transfer->Run();
     if (outcome != Transfer::Outcome::kUnreachable) return transfer;
+    if (!retries.Next(*stream, url)) {
+      stream->Fail(transfer->Error());
+      outcome = Transfer::Outcome::kFailed;
+      return transfer;
+    }
   }
-  stream->Fail(transfer->Error());
-  outcome = Transfer::Outcome::kFailed;
-  return transfer;
 }
 
 }  // namespace
