@@ -27,7 +27,7 @@ void BlockBarWidget::setVisible(bool visible) {
 }
 
 void BlockBarWidget::paintEvent(QPaintEvent* event) {
-  bar_.Paint();
+  if (!ImageIsCurrent()) PaintBar();
   // After a partial paint the rest of the widget shows the image last handed to Qt, which is
   // the bar's image only if nothing changed since without asking for a repaint.
   if (event->region().contains(rect())) {
@@ -51,9 +51,20 @@ void BlockBarWidget::RepaintRequested() {
     update();
     return;
   }
-  bar_.Paint();
+  PaintBar();
   const QRect changed = ChangedRows();
   if (!changed.isEmpty()) update(changed);
+}
+
+void BlockBarWidget::PaintBar() {
+  bar_.Paint();
+  paintedRepaint_ = bar_.RepaintCount();
+  paintedImage_ = bar_.Image().cacheKey();
+}
+
+bool BlockBarWidget::ImageIsCurrent() const {
+  // Writing into the image or replacing it changes its key; a repaint request changes the count.
+  return paintedRepaint_ == bar_.RepaintCount() && paintedImage_ == bar_.Image().cacheKey();
 }
 
 QRect BlockBarWidget::ChangedRows() {

@@ -35,11 +35,17 @@ class BlockBarWidget : public QWidget, private BlockBarHost {
   // The rows where the bar's image differs from the one last handed to Qt (all of it when
   // that one is unknown), and remembers the new one; empty when nothing changed.
   QRect ChangedRows();
+  // Renders the bar's image and notes which state it shows, so that the paint Qt sends after
+  // a repaint request hands on that image instead of rendering it again.
+  void PaintBar();
+  bool ImageIsCurrent() const;
 
   TBlockBar bar_;
   // The image as last painted whole or scheduled for painting.
   QSize shownSize_;
   std::vector<uchar> shown_;
+  int paintedRepaint_ = -1;
+  qint64 paintedImage_ = 0;
 };
 
 }  // namespace widgets

@@ -144,6 +144,33 @@ TEST(LevelMeter, UnchangedImageIsNotPaintedAgain) {
   EXPECT_EQ(shot, meter->Bar().Image());
 }
 
+// The feed's change is rendered once, when the bar asks for the repaint; the paint that follows
+// hands that image on. An image replaced without a request (a size set while loading) is
+// rendered again before it is shown.
+TEST(LevelMeter, PaintHandsOnTheImageRenderedForTheRequest) {
+  QWidget window;
+  window.resize(543, 193);
+  BlockBarWidget* meter = CreateLevelMeter(&window, 37, 29);
+  window.show();
+  auto settle = [] {
+    for (int i = 0; i < 5; ++i) QApplication::processEvents();
+  };
+  settle();
+  meter->Bar().SetPosition(32768);
+  const qint64 rendered = meter->Bar().Image().cacheKey();
+  settle();
+  EXPECT_EQ(meter->Bar().Image().cacheKey(), rendered) << "rendered again for the paint";
+  QImage shot = meter->grab().toImage().convertToFormat(QImage::Format_RGB32);
+  EXPECT_EQ(shot, meter->Bar().Image());
+
+  meter->Bar().BeginLoad();
+  meter->Bar().SetSize(24, 100);
+  meter->Bar().EndLoad();
+  shot = meter->grab().toImage().convertToFormat(QImage::Format_RGB32);
+  meter->Bar().Paint();
+  EXPECT_EQ(shot, meter->Bar().Image());
+}
+
 // Composes what the paint events of a meter put on screen: each paint draws the bar's image
 // into the event's region.
 class ScreenRecorder : public QObject {
