@@ -1,14 +1,14 @@
 #!/usr/bin/env bash
 # Fails when an executable that should reach the engine only through its operation set needs a
-# library of the real engine (curl, FFmpeg, SDL). The executables after --real must need them:
-# they show the check still recognises those libraries.
+# library of the real engine (curl, FFmpeg, SDL, PulseAudio). The executables after --real must
+# need them: they show the check still recognises those libraries.
 #   bash scripts/check-engine-free.sh EXECUTABLE... [--real EXECUTABLE...]
 set -euo pipefail
 if ! command -v readelf >/dev/null; then
   echo "readelf is missing (binutils)" >&2
   exit 2
 fi
-engine_libraries='^lib(curl|avformat|avcodec|avutil|swresample|SDL2)([-.]|$)'
+engine_libraries='^lib(curl|avformat|avcodec|avutil|swresample|SDL2|pulse)([-.]|$)'
 expect_engine=0
 status=0
 for arg in "$@"; do

@@ -6,19 +6,18 @@
 #include <cstring>
 #include <string_view>
 
+#include "engine/Log.h"
+#include "engine/real/PulseDevice.h"
+#include "engine/real/SdlDevice.h"
+
 namespace engine {
 namespace {
 
-// About 93 ms at 44.1 kHz. Each period is a wake-up of the device thread and, through a sound
-// server, a round trip to it; the levels follow the output clock, not the period.
-constexpr Uint16 kPeriodFrames = 4096;
+// About 93 ms at 44.1 kHz: the most one mix is asked for. Through SDL each period is a wake-up
+// of the device thread and, through a sound server, a round trip to it; the levels follow the
+// output clock, not the period.
+constexpr std::size_t kPeriodFrames = 4096;
 static_assert(kPeriodFrames % LevelHistory::kBlockFrames == 0);
-
-// What the device still has queued when SDL asks for the next period. The sound-server and
-// ALSA paths keep about one period ahead; the disk and dummy drivers consume a period at once.
-std::uint64_t QueuedFrames(std::string_view driver) {
-  return driver == "disk" || driver == "dummy" ? 0 : kPeriodFrames;
-}
 
 std::int64_t NowNs() {
   return std::chrono::duration_cast<std::chrono::nanoseconds>(
@@ -26,40 +25,59 @@ std::int64_t NowNs() {
       .count();
 }
 
+// The sound server's own stream, unless SDL_AUDIODRIVER asks for another driver.
+bool SoundServerFirst() {
+  const char* driver = std::getenv("SDL_AUDIODRIVER");
+  if (!driver || !*driver) return true;
+  const std::string_view name(driver);
+  return name == "pulseaudio" || name == "pulse";
+}
+
+std::unique_ptr<OutputDevice> OpenDevice(const DeviceRequest& request, std::string& error) {
+  if (SoundServerFirst()) {
+    if (auto device = PulseDevice::Open(request, error)) {
+      if (LogEnabled()) Log(LogArea::kOutput, LogLevel::kInfo, "playing through PulseAudio");
+      return device;
+    }
+    if (LogEnabled())
+      Log(LogArea::kOutput, LogLevel::kInfo, "no PulseAudio server (" + error + "), trying SDL");
+  }
+  auto device = SdlDevice::Open(request, error);
+  if (device && LogEnabled()) {
+    const char* driver = SDL_GetCurrentAudioDriver();
+    Log(LogArea::kOutput, LogLevel::kInfo,
+        std::string("playing through SDL's ") + (driver ? driver : "?") + " driver");
+  }
+  return device;
+}
+
 }  // namespace
 
-std::unique_ptr<Output> Output::Open(DWORD rate) {
-  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return nullptr;
+std::unique_ptr<Output> Output::Open(DWORD rate, std::string& error) {
   std::unique_ptr<Output> output(new Output);
-  SDL_AudioSpec want{};
-  want.freq = rate ? static_cast<int>(rate) : 44100;
-  want.format = AUDIO_S16SYS;
-  want.channels = 2;
-  want.samples = kPeriodFrames;
-  want.callback = &Output::Callback;
-  want.userdata = output.get();
-  // What the callback reads is in place before the device's thread starts: SDL's own locking,
-  // which orders later writes, is invisible to the thread sanitizer. Any buffer SDL hands the
-  // callback is cut into periods of this size.
-  output->scratch_.resize(std::size_t{want.samples} * 2);
-  output->mix_.resize(std::size_t{want.samples} * 2);
+  // What the fill reads is in place before the device's thread starts: the device's own
+  // locking, which orders later writes, may be invisible to the thread sanitizer. Any buffer a
+  // device asks for is cut into periods of this size.
+  output->scratch_.resize(kPeriodFrames * 2);
+  output->mix_.resize(kPeriodFrames * 2);
   output->streams_.reserve(16);
-  const char* driver = SDL_GetCurrentAudioDriver();
-  output->clock_ = std::make_unique<OutputClock>(want.freq, QueuedFrames(driver ? driver : ""));
-  SDL_AudioSpec have{};
-  output->device_ = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
-  if (output->device_ == 0) {
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
-    return nullptr;
-  }
-  output->rate_ = have.freq;
-  SDL_PauseAudioDevice(output->device_, 0);
+  DeviceRequest request;
+  request.rate = rate ? static_cast<int>(rate) : 44100;
+  // Both devices play at the rate asked for (SDL converts, the server resamples).
+  output->rate_ = request.rate;
+  output->clock_ = std::make_unique<OutputClock>(request.rate, 0);
+  request.periodFrames = kPeriodFrames;
+  request.fill = &Output::Fill;
+  request.user = output.get();
+  output->device_ = OpenDevice(request, error);
+  if (!output->device_) return nullptr;
+  output->clock_->SetQueuedFrames(output->device_->QueuedFrames());
+  output->device_->Start();
   return output;
 }
 
 Output::~Output() {
-  SDL_CloseAudioDevice(device_);
-  SDL_QuitSubSystem(SDL_INIT_AUDIO);
+  device_.reset();
 }
 
 void Output::Add(const std::shared_ptr<Stream>& stream) {
@@ -78,10 +96,8 @@ void Output::Remove(const Stream* stream) {
   streams_.erase(it);
 }
 
-void Output::Callback(void* self, Uint8* out, int bytes) {
+void Output::Fill(void* self, std::int16_t* samples, std::size_t frames) {
   auto* output = static_cast<Output*>(self);
-  auto* samples = reinterpret_cast<std::int16_t*>(out);
-  std::size_t frames = static_cast<std::size_t>(bytes) / 4;
   output->clock_->Filling(output->frame_, frames, NowNs());
   const std::size_t period = output->scratch_.size() / 2;
   while (frames > 0) {

@@ -1,12 +1,12 @@
-// Sound output through SDL: one device, stereo 16-bit at the rate BASS_Init asked for.
+// Sound output: one device, stereo 16-bit at the rate BASS_Init asked for. On a desktop the
+// device is the sound server's own stream; otherwise, or when SDL_AUDIODRIVER names another
+// driver, it is SDL's.
 //
-// SDL's callback mixes the playing streams, applies the master volume and records each
+// The device's fill mixes the playing streams, applies the master volume and records each
 // stream's levels by output frame. It never blocks and never allocates: it only try-locks the
 // stream list (other threads hold that lock for a moment to add or remove a stream) and reads
 // lock-free PCM rings. The output clock tells which of those frames is being heard.
 #pragma once
-
-#include <SDL2/SDL.h>
 
 #include <atomic>
 #include <cstdint>
@@ -15,14 +15,15 @@
 #include <vector>
 
 #include "engine/real/OutputClock.h"
+#include "engine/real/OutputDevice.h"
 #include "engine/real/Stream.h"
 
 namespace engine {
 
 class Output {
  public:
-  // nullptr when no output device can be opened.
-  static std::unique_ptr<Output> Open(DWORD rate);
+  // nullptr, with the reason in `error`, when no output device can be opened.
+  static std::unique_ptr<Output> Open(DWORD rate, std::string& error);
   ~Output();
   Output(const Output&) = delete;
   Output& operator=(const Output&) = delete;
@@ -40,16 +41,16 @@ class Output {
 
  private:
   Output() = default;
-  static void Callback(void* self, Uint8* out, int bytes);
+  static void Fill(void* self, std::int16_t* out, std::size_t frames);
   // Mixes output frames from frame_ on; `frames` does not cross a level block.
   void Mix(std::int16_t* out, std::size_t frames);
   void MixStream(Stream& stream, std::size_t frames);
 
-  SDL_AudioDeviceID device_ = 0;
+  std::unique_ptr<OutputDevice> device_;
   int rate_ = 0;
   std::mutex streamsMutex_;
   std::vector<std::shared_ptr<Stream>> streams_;  // guarded by streamsMutex_
-  // Only the callback touches these after Open.
+  // Only the fill touches these after Open.
   std::vector<std::int16_t> scratch_;
   std::vector<std::int32_t> mix_;
   std::uint64_t frame_ = 0;             // the next output frame to mix

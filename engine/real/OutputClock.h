@@ -20,6 +20,9 @@ class OutputClock {
   // asks for a buffer, so the first frame of that buffer is heard this much later.
   OutputClock(int rate, std::uint64_t queuedFrames) : rate_(rate), queued_(queuedFrames) {}
 
+  // Once the device is open and says how much it queues; its thread may be reading already.
+  void SetQueuedFrames(std::uint64_t queuedFrames) { queued_.store(queuedFrames); }
+
   // Writer: the buffer starting at output frame `frame`, `frames` long, is being filled at
   // `nowNs` (a monotonic clock).
   void Filling(std::uint64_t frame, std::uint64_t frames, std::int64_t nowNs) {
@@ -44,22 +47,23 @@ class OutputClock {
       if (before % 2 == 0 && sequence_.load() == before) break;
     }
     if (frame + frames == 0) return 0;
+    const std::uint64_t queued = queued_.load();
     const std::int64_t elapsedNs = std::clamp<std::int64_t>(nowNs - timeNs, 0, kMaxElapsedNs);
     const auto played = static_cast<std::uint64_t>(elapsedNs * rate_ / 1'000'000'000);
     // While the buffer being filled waits behind the queue, the queue plays; after that the
     // buffer itself, and no further than its end however late the next one comes.
-    const std::uint64_t heard = frame + std::min(played, frames + queued_);
-    return heard > queued_ ? heard - queued_ : 0;
+    const std::uint64_t heard = frame + std::min(played, frames + queued);
+    return heard > queued ? heard - queued : 0;
   }
 
-  std::uint64_t QueuedFrames() const { return queued_; }
+  std::uint64_t QueuedFrames() const { return queued_.load(); }
 
  private:
   // Far beyond any buffer; keeps the product with the rate within 64 bits.
   static constexpr std::int64_t kMaxElapsedNs = 60'000'000'000;
 
   const std::int64_t rate_;
-  const std::uint64_t queued_;
+  std::atomic<std::uint64_t> queued_;
   std::atomic<std::uint64_t> sequence_{0};  // odd while the writer is between its stores
   std::atomic<std::uint64_t> frame_{0};
   std::atomic<std::uint64_t> frames_{0};

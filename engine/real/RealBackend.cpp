@@ -1,5 +1,5 @@
-// The engine that really streams, decodes and plays: curl, FFmpeg and SDL behind the
-// operation set. Locks here are held only for table look-ups; no operation waits for a thread
+// The engine that really streams, decodes and plays: curl, FFmpeg, SDL and PulseAudio behind
+// the operation set. Locks here are held only for table look-ups; no operation waits for a thread
 // that may be inside a callback.
 #include "engine/real/RealBackend.h"
 
@@ -121,10 +121,10 @@ BOOL Real::Init(int device, DWORD freq, DWORD, void*, const void*) {
   if (device != -1 && device != 1) return Fail(BASS_ERROR_DEVICE, kFalse);
   std::lock_guard lock(mutex_);
   if (output_) return Fail(BASS_ERROR_ALREADY, kFalse);
-  output_ = Output::Open(freq);
+  std::string error;
+  output_ = Output::Open(freq, error);
   if (!output_) {
-    if (LogEnabled())
-      Log(LogArea::kOutput, LogLevel::kWarning, std::string("no sound output: ") + SDL_GetError());
+    if (LogEnabled()) Log(LogArea::kOutput, LogLevel::kWarning, "no sound output: " + error);
     return Fail(BASS_ERROR_DRIVER, kFalse);
   }
   return Ok(kTrue);

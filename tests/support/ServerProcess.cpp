@@ -5,20 +5,35 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <string_view>
 #include <thread>
 
 namespace test_support {
 namespace {
 
-pid_t Spawn(const std::vector<std::string>& argv, int stdoutFd) {
+pid_t Spawn(const std::vector<std::string>& argv, int stdoutFd,
+            const std::vector<std::string>& environment = {}) {
   std::vector<char*> args;
   for (const auto& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
   args.push_back(nullptr);
+  // Built before the fork: the child only duplicates a descriptor and executes.
+  std::vector<char*> variables;
+  const auto overridden = [&](std::string_view entry) {
+    const std::string_view name = entry.substr(0, entry.find('=') + 1);
+    return std::any_of(environment.begin(), environment.end(),
+                       [&](const std::string& added) { return added.rfind(name, 0) == 0; });
+  };
+  for (char** entry = environ; *entry; ++entry) {
+    if (!overridden(*entry)) variables.push_back(*entry);
+  }
+  for (const auto& entry : environment) variables.push_back(const_cast<char*>(entry.c_str()));
+  variables.push_back(nullptr);
   const pid_t pid = fork();
   if (pid == 0) {
     if (stdoutFd >= 0) dup2(stdoutFd, STDOUT_FILENO);
-    execvp(args[0], args.data());
+    execvpe(args[0], args.data(), variables.data());
     _exit(127);
   }
   return pid;
@@ -41,6 +56,17 @@ std::string FirstLine(int fd, int timeoutMs) {
   return line.substr(0, line.find('\n'));
 }
 
+void StopChild(pid_t pid) {
+  if (pid <= 0) return;
+  kill(pid, SIGTERM);
+  for (int i = 0; i < 100; ++i) {
+    if (waitpid(pid, nullptr, WNOHANG) == pid) return;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  kill(pid, SIGKILL);
+  waitpid(pid, nullptr, 0);
+}
+
 }  // namespace
 
 ServerProcess::ServerProcess(const std::string& script, const std::vector<std::string>& args) {
@@ -56,18 +82,20 @@ ServerProcess::ServerProcess(const std::string& script, const std::vector<std::s
 }
 
 ServerProcess::~ServerProcess() {
-  if (pid_ <= 0) return;
-  kill(pid_, SIGTERM);
-  for (int i = 0; i < 100; ++i) {
-    if (waitpid(pid_, nullptr, WNOHANG) == pid_) return;
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  }
-  kill(pid_, SIGKILL);
-  waitpid(pid_, nullptr, 0);
+  StopChild(pid_);
 }
 
 std::string ServerProcess::Url(const std::string& path) const {
   return "http://127.0.0.1:" + std::to_string(port_) + path;
+}
+
+ChildProcess::ChildProcess(const std::vector<std::string>& argv,
+                           const std::vector<std::string>& environment)
+    : pid_(Spawn(argv, -1, environment)) {}
+
+void ChildProcess::Stop() {
+  StopChild(pid_);
+  pid_ = -1;
 }
 
 bool RunCommand(const std::vector<std::string>& argv) {

@@ -24,6 +24,23 @@ class ServerProcess {
   int port_ = 0;
 };
 
+// Any other program as a child process, stopped by its PID (SIGTERM, then SIGKILL after 5 s).
+class ChildProcess {
+ public:
+  // `environment` entries ("NAME=value") are added to this process's own for the child.
+  ChildProcess(const std::vector<std::string>& argv, const std::vector<std::string>& environment);
+  ~ChildProcess() { Stop(); }
+  ChildProcess(const ChildProcess&) = delete;
+  ChildProcess& operator=(const ChildProcess&) = delete;
+
+  bool Started() const { return pid_ > 0; }
+  // Stops the child now; the destructor then has nothing left to do.
+  void Stop();
+
+ private:
+  pid_t pid_ = -1;
+};
+
 // Runs a command to its end (bounded by the command itself); true when it exited with 0.
 bool RunCommand(const std::vector<std::string>& argv);
 

@@ -1,0 +1,33 @@
+// Where the mixed frames go: a sound device that asks for them on a thread of its own.
+//
+// The device is opened silent; Start() lets it ask. Each request is for stereo 16-bit frames
+// at the rate asked for, and the fill function must neither block nor allocate.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace engine {
+
+class OutputDevice {
+ public:
+  using Fill = void (*)(void* user, std::int16_t* out, std::size_t frames);
+
+  virtual ~OutputDevice() = default;
+  // What the device still has to play when it asks for more, in frames: the first frame of
+  // each request is heard this much later.
+  virtual std::uint64_t QueuedFrames() const = 0;
+  virtual void Start() = 0;
+};
+
+// What a device is opened with.
+struct DeviceRequest {
+  int rate = 44100;
+  // The most frames one fill is asked for at a time.
+  std::size_t periodFrames = 0;
+  OutputDevice::Fill fill = nullptr;
+  void* user = nullptr;
+};
+
+}  // namespace engine

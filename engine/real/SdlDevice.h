@@ -1,0 +1,32 @@
+// A sound device through SDL, whichever driver SDL picks or SDL_AUDIODRIVER names; the tests'
+// disk and dummy drivers come this way.
+#pragma once
+
+#include <SDL2/SDL.h>
+
+#include <memory>
+
+#include "engine/real/OutputDevice.h"
+
+namespace engine {
+
+class SdlDevice final : public OutputDevice {
+ public:
+  // nullptr, with the reason in `error`, when SDL opens no device.
+  static std::unique_ptr<SdlDevice> Open(const DeviceRequest& request, std::string& error);
+  ~SdlDevice() override;
+  SdlDevice(const SdlDevice&) = delete;
+  SdlDevice& operator=(const SdlDevice&) = delete;
+
+  std::uint64_t QueuedFrames() const override { return queued_; }
+  void Start() override;
+
+ private:
+  SdlDevice() = default;
+
+  DeviceRequest request_;  // what SDL's callback hands on to
+  SDL_AudioDeviceID device_ = 0;
+  std::uint64_t queued_ = 0;
+};
+
+}  // namespace engine
