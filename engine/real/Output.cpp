@@ -81,9 +81,17 @@ Output::~Output() {
 }
 
 void Output::Add(const std::shared_ptr<Stream>& stream) {
-  std::lock_guard lock(streamsMutex_);
-  if (std::find(streams_.begin(), streams_.end(), stream) == streams_.end())
+  bool first = false;
+  {
+    std::lock_guard lock(streamsMutex_);
+    if (std::find(streams_.begin(), streams_.end(), stream) != streams_.end()) return;
+    first = std::none_of(streams_.begin(), streams_.end(),
+                         [&](const auto& entry) { return entry != stream && entry->playing; });
     streams_.push_back(stream);
+  }
+  // Nothing else plays, so the device holds only silence (or the end of a stream let go):
+  // the new one is heard at once instead of after the device's whole latency.
+  if (first) device_->DropQueued();
 }
 
 void Output::Remove(const Stream* stream) {

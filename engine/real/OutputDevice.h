@@ -19,6 +19,8 @@ class OutputDevice {
   // each request is heard this much later.
   virtual std::uint64_t QueuedFrames() const = 0;
   virtual void Start() = 0;
+  // Drops what the device has queued, if it can, so that the next frames mixed are heard next.
+  virtual void DropQueued() {}
 };
 
 // What a device is opened with.

@@ -140,6 +140,13 @@ void PulseDevice::Start() {
   pa_threaded_mainloop_unlock(loop_);
 }
 
+void PulseDevice::DropQueued() {
+  pa_threaded_mainloop_lock(loop_);
+  // The server then asks for its whole queue again, and the loop's thread fills it.
+  if (pa_operation* flush = pa_stream_flush(stream_, nullptr, nullptr)) pa_operation_unref(flush);
+  pa_threaded_mainloop_unlock(loop_);
+}
+
 void PulseDevice::Write(std::size_t bytes) {
   while (bytes >= kFrameBytes) {
     void* data = nullptr;

@@ -25,6 +25,7 @@ class PulseDevice final : public OutputDevice {
 
   std::uint64_t QueuedFrames() const override { return queued_; }
   void Start() override;
+  void DropQueued() override;
 
  private:
   PulseDevice() = default;
