@@ -65,13 +65,12 @@ std::unique_ptr<Output> Output::Open(DWORD rate, std::string& error) {
   request.rate = rate ? static_cast<int>(rate) : 44100;
   // Both devices play at the rate asked for (SDL converts, the server resamples).
   output->rate_ = request.rate;
-  output->clock_ = std::make_unique<OutputClock>(request.rate, 0);
+  output->clock_ = std::make_unique<OutputClock>(request.rate);
   request.periodFrames = kPeriodFrames;
   request.fill = &Output::Fill;
   request.user = output.get();
   output->device_ = OpenDevice(request, error);
   if (!output->device_) return nullptr;
-  output->clock_->SetQueuedFrames(output->device_->QueuedFrames());
   output->device_->Start();
   return output;
 }
@@ -104,9 +103,9 @@ void Output::Remove(const Stream* stream) {
   streams_.erase(it);
 }
 
-void Output::Fill(void* self, std::int16_t* samples, std::size_t frames) {
+void Output::Fill(void* self, std::int16_t* samples, std::size_t frames, std::uint64_t queued) {
   auto* output = static_cast<Output*>(self);
-  output->clock_->Filling(output->frame_, frames, NowNs());
+  output->clock_->Filling(output->frame_, frames, queued, NowNs());
   const std::size_t period = output->scratch_.size() / 2;
   while (frames > 0) {
     const std::size_t toBlockEnd =

@@ -41,7 +41,7 @@ class Output {
 
  private:
   Output() = default;
-  static void Fill(void* self, std::int16_t* out, std::size_t frames);
+  static void Fill(void* self, std::int16_t* out, std::size_t frames, std::uint64_t queued);
   // Mixes output frames from frame_ on; `frames` does not cross a level block.
   void Mix(std::int16_t* out, std::size_t frames);
   void MixStream(Stream& stream, std::size_t frames);

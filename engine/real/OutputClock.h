@@ -1,6 +1,6 @@
-// Which output frame is being heard now: the output callback notes each buffer it fills and
-// when; a reader extrapolates from the latest one at the output rate, behind by what the
-// device keeps queued ahead of the buffer being filled.
+// Which output frame is being heard now: the output callback notes each buffer it fills, when,
+// and what the device still holds ahead of it; a reader extrapolates from the latest one at the
+// output rate, behind by that queue.
 //
 // The callback is the only writer. Readers take the two values under a sequence count, so
 // they never pair one buffer's frame with another buffer's time.
@@ -16,19 +16,18 @@ namespace engine {
 
 class OutputClock {
  public:
-  // rate: output frames a second. queuedFrames: what the device still has to play when it
-  // asks for a buffer, so the first frame of that buffer is heard this much later.
-  OutputClock(int rate, std::uint64_t queuedFrames) : rate_(rate), queued_(queuedFrames) {}
-
-  // Once the device is open and says how much it queues; its thread may be reading already.
-  void SetQueuedFrames(std::uint64_t queuedFrames) { queued_.store(queuedFrames); }
+  // rate: output frames a second.
+  explicit OutputClock(int rate) : rate_(rate) {}
 
   // Writer: the buffer starting at output frame `frame`, `frames` long, is being filled at
-  // `nowNs` (a monotonic clock).
-  void Filling(std::uint64_t frame, std::uint64_t frames, std::int64_t nowNs) {
+  // `nowNs` (a monotonic clock) while the device still has `queued` frames to play ahead of
+  // it, so its first frame is heard that much later.
+  void Filling(std::uint64_t frame, std::uint64_t frames, std::uint64_t queued,
+               std::int64_t nowNs) {
     sequence_.fetch_add(1);
     frame_.store(frame);
     frames_.store(frames);
+    queued_.store(queued);
     timeNs_.store(nowNs);
     sequence_.fetch_add(1);
   }
@@ -38,16 +37,17 @@ class OutputClock {
   std::uint64_t Heard(std::int64_t nowNs) const {
     std::uint64_t frame = 0;
     std::uint64_t frames = 0;
+    std::uint64_t queued = 0;
     std::int64_t timeNs = 0;
     for (int attempt = 0; attempt < 8; ++attempt) {
       const std::uint64_t before = sequence_.load();
       frame = frame_.load();
       frames = frames_.load();
+      queued = queued_.load();
       timeNs = timeNs_.load();
       if (before % 2 == 0 && sequence_.load() == before) break;
     }
     if (frame + frames == 0) return 0;
-    const std::uint64_t queued = queued_.load();
     const std::int64_t elapsedNs = std::clamp<std::int64_t>(nowNs - timeNs, 0, kMaxElapsedNs);
     const auto played = static_cast<std::uint64_t>(elapsedNs * rate_ / 1'000'000'000);
     // While the buffer being filled waits behind the queue, the queue plays; after that the
@@ -56,14 +56,12 @@ class OutputClock {
     return heard > queued ? heard - queued : 0;
   }
 
-  std::uint64_t QueuedFrames() const { return queued_.load(); }
-
  private:
   // Far beyond any buffer; keeps the product with the rate within 64 bits.
   static constexpr std::int64_t kMaxElapsedNs = 60'000'000'000;
 
   const std::int64_t rate_;
-  std::atomic<std::uint64_t> queued_;
+  std::atomic<std::uint64_t> queued_{0};
   std::atomic<std::uint64_t> sequence_{0};  // odd while the writer is between its stores
   std::atomic<std::uint64_t> frame_{0};
   std::atomic<std::uint64_t> frames_{0};

@@ -12,12 +12,10 @@ namespace engine {
 
 class OutputDevice {
  public:
-  using Fill = void (*)(void* user, std::int16_t* out, std::size_t frames);
+  // `queued`: the frames the device still has to play ahead of `out`.
+  using Fill = void (*)(void* user, std::int16_t* out, std::size_t frames, std::uint64_t queued);
 
   virtual ~OutputDevice() = default;
-  // What the device still has to play when it asks for more, in frames: the first frame of
-  // each request is heard this much later.
-  virtual std::uint64_t QueuedFrames() const = 0;
   virtual void Start() = 0;
   // Drops what the device has queued, if it can, so that the next frames mixed are heard next.
   virtual void DropQueued() {}

@@ -88,11 +88,8 @@ bool PulseDevice::Connect(std::string& error) {
             pa_stream_get_state(stream_) == PA_STREAM_READY;
   }
   if (ready) {
-    // Asked for when the queue has room for one request: the rest of the latency is ahead.
     const pa_buffer_attr* granted = pa_stream_get_buffer_attr(stream_);
-    const std::uint32_t total = std::max(latency, granted ? granted->tlength : 0);
-    const std::uint32_t request = granted ? std::min(granted->minreq, total) : 0;
-    queued_ = (total - request) / frameBytes;
+    latencyFrames_ = std::max(latency, granted ? granted->tlength : 0) / frameBytes;
   } else if (timedOut_) {
     error = "the PulseAudio server did not answer in time";
   } else {
@@ -148,6 +145,10 @@ void PulseDevice::DropQueued() {
 }
 
 void PulseDevice::Write(std::size_t bytes) {
+  // What the server asks for is what its queue lacks; the rest of the latency is still ahead,
+  // nearly all of it after a drop.
+  std::uint64_t ahead =
+      latencyFrames_ - std::min<std::uint64_t>(latencyFrames_, bytes / kFrameBytes);
   while (bytes >= kFrameBytes) {
     void* data = nullptr;
     std::size_t size = bytes;
@@ -157,9 +158,10 @@ void PulseDevice::Write(std::size_t bytes) {
       pa_stream_cancel_write(stream_);
       return;
     }
-    request_.fill(request_.user, static_cast<std::int16_t*>(data), size / kFrameBytes);
+    request_.fill(request_.user, static_cast<std::int16_t*>(data), size / kFrameBytes, ahead);
     if (pa_stream_write(stream_, data, size, nullptr, 0, PA_SEEK_RELATIVE) < 0) return;
     bytes -= size;
+    ahead += size / kFrameBytes;
   }
 }
 

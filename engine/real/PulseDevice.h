@@ -23,7 +23,6 @@ class PulseDevice final : public OutputDevice {
   PulseDevice(const PulseDevice&) = delete;
   PulseDevice& operator=(const PulseDevice&) = delete;
 
-  std::uint64_t QueuedFrames() const override { return queued_; }
   void Start() override;
   void DropQueued() override;
 
@@ -41,7 +40,8 @@ class PulseDevice final : public OutputDevice {
   pa_context* context_ = nullptr;
   pa_stream* stream_ = nullptr;
   bool timedOut_ = false;  // guarded by the loop's lock
-  std::uint64_t queued_ = 0;
+  // The whole way to the ear, in frames: the stream's queue and the server's device.
+  std::uint64_t latencyFrames_ = 0;
 };
 
 }  // namespace engine

@@ -26,12 +26,15 @@ std::unique_ptr<SdlDevice> SdlDevice::Open(const DeviceRequest& request, std::st
   want.samples = static_cast<Uint16>(request.periodFrames);
   // SDL's buffer is exactly the stereo frames the fill function writes.
   want.callback = [](void* user, Uint8* out, int bytes) {
-    const auto* opened = static_cast<const DeviceRequest*>(user);
-    opened->fill(opened->user, reinterpret_cast<std::int16_t*>(out),
-                 static_cast<std::size_t>(bytes) / 4);
+    const auto* self = static_cast<const SdlDevice*>(user);
+    self->request_.fill(self->request_.user, reinterpret_cast<std::int16_t*>(out),
+                        static_cast<std::size_t>(bytes) / 4, self->queued_);
   };
+  want.userdata = device.get();
+  // In place before SDL's device thread starts.
   device->request_ = request;
-  want.userdata = &device->request_;
+  const char* driver = SDL_GetCurrentAudioDriver();
+  device->queued_ = QueuedAhead(driver ? driver : "", request.periodFrames);
   // No changes allowed: SDL converts to what was asked for.
   device->device_ = SDL_OpenAudioDevice(nullptr, 0, &want, nullptr, 0);
   if (device->device_ == 0) {
@@ -39,8 +42,6 @@ std::unique_ptr<SdlDevice> SdlDevice::Open(const DeviceRequest& request, std::st
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
     return nullptr;
   }
-  const char* driver = SDL_GetCurrentAudioDriver();
-  device->queued_ = QueuedAhead(driver ? driver : "", request.periodFrames);
   return device;
 }
 

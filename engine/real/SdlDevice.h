@@ -18,14 +18,14 @@ class SdlDevice final : public OutputDevice {
   SdlDevice(const SdlDevice&) = delete;
   SdlDevice& operator=(const SdlDevice&) = delete;
 
-  std::uint64_t QueuedFrames() const override { return queued_; }
   void Start() override;
 
  private:
   SdlDevice() = default;
 
-  DeviceRequest request_;  // what SDL's callback hands on to
+  DeviceRequest request_;
   SDL_AudioDeviceID device_ = 0;
+  // What SDL's driver still holds when it asks for the next period.
   std::uint64_t queued_ = 0;
 };
 
