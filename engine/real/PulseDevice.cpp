@@ -66,7 +66,7 @@ bool PulseDevice::Connect(std::string& error) {
   bool ready = false;
   if (connected) {
     const pa_sample_spec spec{PA_SAMPLE_S16NE, static_cast<std::uint32_t>(request_.rate), 2};
-    stream_ = pa_stream_new(context_, "Radio", &spec, nullptr);
+    stream_ = pa_stream_new(context_, kStreamName, &spec, nullptr);
   }
   if (stream_) {
     pa_stream_set_state_callback(

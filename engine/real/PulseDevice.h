@@ -1,12 +1,13 @@
 // A sound device straight through a PulseAudio server (or PipeWire's compatible one), for the
-// listener's desktop. It asks for sound a quarter of its latency at a time, a dozen times a
-// second, and lets the server's own device sleep as long: the sound server is the costliest
+// listener's desktop. It asks for sound a quarter of its latency at a time, about sixteen
+// times a second, and lets the server's own device sleep as long: the sound server is the costliest
 // part of a desktop's playback path, and SDL's stream makes both wake far more often.
 #pragma once
 
 #include <pulse/pulseaudio.h>
 
 #include <memory>
+#include <string>
 
 #include "engine/real/OutputDevice.h"
 
@@ -14,8 +15,10 @@ namespace engine {
 
 class PulseDevice final : public OutputDevice {
  public:
-  // From the press of play to the ear, about.
+  // From the mix to the ear, about.
   static constexpr int kLatencyMs = 250;
+  // How the stream shows in the desktop's sound settings.
+  static constexpr const char* kStreamName = "Stream playback";
 
   // nullptr, with the reason in `error`, when no server answers within a bounded time.
   static std::unique_ptr<PulseDevice> Open(const DeviceRequest& request, std::string& error);

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <thread>
 
+#include "engine/real/PulseDevice.h"
 #include "tests/integration/engine/EngineTestBase.h"
 #include "tests/support/Requirements.h"
 #include "tests/support/ServerProcess.h"
@@ -57,7 +58,8 @@ class PulseOutputTest : public EngineTest {
   // The sound server's playback streams whose name is this engine's.
   int EngineStreams() {
     return std::stoi("0" + LastLineOf("pactl --server=" + server_address_ +
-                                      " list sink-inputs | grep -c 'media.name = \"Radio\"'"));
+                                      " list sink-inputs | grep -c 'media.name = \"" +
+                                      engine::PulseDevice::kStreamName + "\"'"));
   }
 
   TempFolder folder_;
