@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
-#include <cstring>
 #include <string_view>
 
 #include "engine/Log.h"
@@ -76,6 +75,7 @@ std::unique_ptr<Output> Output::Open(DWORD rate, std::string& error) {
 }
 
 Output::~Output() {
+  // First: the device's thread fills from the members declared after it.
   device_.reset();
 }
 
@@ -85,7 +85,7 @@ void Output::Add(const std::shared_ptr<Stream>& stream) {
     std::lock_guard lock(streamsMutex_);
     if (std::find(streams_.begin(), streams_.end(), stream) != streams_.end()) return;
     first = std::none_of(streams_.begin(), streams_.end(),
-                         [&](const auto& entry) { return entry != stream && entry->playing; });
+                         [](const auto& entry) { return entry->playing.load(); });
     streams_.push_back(stream);
   }
   // Nothing else plays, so the device holds only silence (or the end of a stream let go):

@@ -2,8 +2,8 @@
 // and what the device still holds ahead of it; a reader extrapolates from the latest one at the
 // output rate, behind by that queue.
 //
-// The callback is the only writer. Readers take the two values under a sequence count, so
-// they never pair one buffer's frame with another buffer's time.
+// The callback is the only writer. Readers take the values under a sequence count, so they
+// never pair one buffer's frame with another buffer's time or queue.
 #pragma once
 
 #include <algorithm>

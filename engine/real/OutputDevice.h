@@ -6,7 +6,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <string>
 
 namespace engine {
 
@@ -24,7 +23,7 @@ class OutputDevice {
 // What a device is opened with.
 struct DeviceRequest {
   int rate = 44100;
-  // The most frames one fill is asked for at a time.
+  // How many frames SDL asks for at a time; the server's stream asks for what it lacks.
   std::size_t periodFrames = 0;
   OutputDevice::Fill fill = nullptr;
   void* user = nullptr;

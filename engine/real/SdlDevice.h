@@ -5,6 +5,7 @@
 #include <SDL2/SDL.h>
 
 #include <memory>
+#include <string>
 
 #include "engine/real/OutputDevice.h"
 
