@@ -45,6 +45,7 @@ LINKS = {
     "tests/unit/sources": ["sources", "tests/support"],
     "tests/unit/text": ["text"],
     "tests/unit/widgets": ["widgets"],
+    "tests/integration/widgets": ["widgets"],
     "tests/integration/ui": ["ui", "engine/fake", "tests/support"],
     "tests/integration/mpris": ["mpris", "tests/integration/ui"],
     "tests/integration/stream": [

@@ -7,7 +7,7 @@ packages=(
   build-essential binutils cmake ninja-build pkg-config git ccache
   qt6-base-dev qt6-base-dev-tools libqt6dbus6
   libavformat-dev libavcodec-dev libavutil-dev libswresample-dev
-  libcurl4-openssl-dev libsdl2-dev libpulse-dev
+  libcurl4-openssl-dev libsdl2-dev libpulse-dev libxcb1-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang clang-format libclang-rt-14-dev
   python3 ffmpeg icecast2 pulseaudio pulseaudio-utils xvfb x11-utils xdotool openssl

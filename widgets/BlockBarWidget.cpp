@@ -7,7 +7,7 @@
 
 namespace widgets {
 
-BlockBarWidget::BlockBarWidget(QWidget* parent) : QWidget(parent) {
+BlockBarWidget::BlockBarWidget(QWidget* parent) : QWidget(parent), blit_(this) {
   // The bar paints every pixel of its image, so Qt need not clear the area first.
   setAttribute(Qt::WA_OpaquePaintEvent);
   setFocusPolicy(Qt::NoFocus);
@@ -53,7 +53,7 @@ void BlockBarWidget::RepaintRequested() {
   }
   PaintBar();
   const QRect changed = ChangedRows();
-  if (!changed.isEmpty()) update(changed);
+  if (!changed.isEmpty() && !blit_.Put(bar_.Image(), changed)) update(changed);
 }
 
 void BlockBarWidget::PaintBar() {

@@ -2,13 +2,15 @@
 // to it and shows the bar's off-screen image when Qt asks for a paint. A repaint request whose
 // image equals the one already on screen (or already scheduled) is not passed on to Qt, and
 // otherwise only the rows that changed are: the level feed asks 50 times a second, and each
-// update costs a paint and a flush of that area to the display.
+// update costs a paint and a flush of that area to the display. Those rows go straight to the
+// X11 window where they can, and through Qt's update otherwise.
 #pragma once
 
 #include <QWidget>
 #include <vector>
 
 #include "widgets/BlockBar.h"
+#include "widgets/WindowBlit.h"
 
 namespace widgets {
 
@@ -41,6 +43,7 @@ class BlockBarWidget : public QWidget, private BlockBarHost {
   bool ImageIsCurrent() const;
 
   TBlockBar bar_;
+  WindowBlit blit_;
   // The image as last painted whole or scheduled for painting.
   QSize shownSize_;
   std::vector<uchar> shown_;
