@@ -61,7 +61,7 @@ bool WindowBlit::Put(const QImage& image, const QRect& rows) {
   QWindow* window = widget_->window()->windowHandle();
   if (!window || !window->isExposed() || window->devicePixelRatio() != 1.0) return false;
   if (image.format() != QImage::Format_RGB32 || image.size() != widget_->size()) return false;
-  if (!widget_->isVisible() || !Unobstructed() || !FollowWindow(window)) return false;
+  if (!widget_->isVisible() || !PaintsAlone() || !FollowWindow(window)) return false;
   const QRect area = rows.intersected(image.rect());
   const auto bytes = std::uint32_t(area.height() * image.bytesPerLine());
   if (area.isEmpty() || area.width() != image.width() || bytes > maxRequestBytes_) return false;
@@ -106,10 +106,13 @@ void WindowBlit::ReleaseContext() {
   context_ = 0;
 }
 
-bool WindowBlit::Unobstructed() const {
+bool WindowBlit::PaintsAlone() const {
   // Pixels put under a sibling painted above this widget would cover it until Qt next
-  // repaints there; so would pixels outside a parent's area.
+  // repaints there; so would pixels outside a parent's area or the widget's mask, and pixels
+  // that an effect or a native window between the widget and its window would change.
   const QWidget* top = widget_->window();
+  if (widget_->nativeParentWidget() != top || !widget_->mask().isEmpty()) return false;
+  if (widget_->graphicsEffect()) return false;
   for (const QWidget* child = widget_; child != top; child = child->parentWidget()) {
     const QWidget* parent = child->parentWidget();
     if (!parent->rect().contains(child->geometry())) return false;

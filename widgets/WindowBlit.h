@@ -28,7 +28,7 @@ class WindowBlit : public QObject {
   // Puts rows of image (an RGB32 image the size of the widget) at the widget's place in its
   // window and returns true; returns false, having done nothing, when that cannot be done
   // now: not an X11 session, the window not exposed or scaled, another widget above this one,
-  // or a window visual whose pixels are not RGB32's.
+  // a mask or an effect on it, or a window visual whose pixels are not RGB32's.
   bool Put(const QImage& image, const QRect& rows);
 
  protected:
@@ -39,7 +39,7 @@ class WindowBlit : public QObject {
   // own graphics context. False when pixels cannot go to it.
   bool FollowWindow(QWindow* window);
   void ReleaseContext();
-  bool Unobstructed() const;
+  bool PaintsAlone() const;
 
   QWidget* widget_;
   QPointer<QWindow> window_;
