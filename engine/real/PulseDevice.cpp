@@ -65,8 +65,8 @@ bool PulseDevice::Connect(std::string& error) {
   const auto latency = static_cast<std::uint32_t>(request_.rate) * kLatencyMs / 1000 * frameBytes;
   bool ready = false;
   if (connected) {
-    const pa_sample_spec spec{PA_SAMPLE_S16NE, static_cast<std::uint32_t>(request_.rate), 2};
-    stream_ = pa_stream_new(context_, kStreamName, &spec, nullptr);
+    const pa_sample_spec format{PA_SAMPLE_S16NE, static_cast<std::uint32_t>(request_.rate), 2};
+    stream_ = pa_stream_new(context_, kStreamName, &format, nullptr);
   }
   if (stream_) {
     pa_stream_set_state_callback(
