@@ -92,8 +92,9 @@ bool WindowBlit::FollowWindow(QWindow* window) {
       &std::free);
   depth_ = attributes ? Rgb32Depth(connection, attributes->visual) : 0;
   if (depth_ == 0) return false;
-  // The request's header takes 24 bytes of the server's limit, counted in 4-byte units.
-  maxRequestBytes_ = xcb_get_maximum_request_length(connection) * 4 - 24;
+  // The request's header takes 24 bytes of the server's limit, which is counted in 4-byte
+  // units and with big requests can exceed 32 bits in bytes.
+  maxRequestBytes_ = std::uint64_t(xcb_get_maximum_request_length(connection)) * 4 - 24;
   context_ = xcb_generate_id(connection);
   xcb_create_gc(connection, context_, id, 0, nullptr);
   return true;

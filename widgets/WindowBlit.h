@@ -47,7 +47,7 @@ class WindowBlit : public QObject {
   std::uintptr_t windowId_ = 0;
   std::uint32_t context_ = 0;  // 0: none; the window's visual is not RGB32
   std::uint8_t depth_ = 0;
-  std::uint32_t maxRequestBytes_ = 0;
+  std::uint64_t maxRequestBytes_ = 0;
 };
 
 }  // namespace widgets
